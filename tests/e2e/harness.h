@@ -1,0 +1,39 @@
+// Drives a real setup.exe from outside: starts it in a prepared setup folder,
+// finds its windows by process and class, reads texts, presses buttons and
+// waits for conditions with a deadline (never a bare sleep).
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+struct SetupProcess {
+    PROCESS_INFORMATION info{};
+    ~SetupProcess();  // kills a process that is still running
+    DWORD pid() const { return info.dwProcessId; }
+    bool running() const;
+    // Waits for the exit; returns the exit code, or -1 on timeout.
+    int waitExit(DWORD timeoutMs = 10000);
+};
+
+// Copies the built setup.exe into `folder` and starts it there, with the
+// current folder set to `currentFolder` (the setup folder when empty).
+void StartSetup(SetupProcess& process, const std::string& folder, const std::string& currentFolder = "");
+
+// Polls `condition` until it holds or `timeoutMs` passes.
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
+
+// Visible top-level windows of the process with the class (any class when empty).
+std::vector<HWND> TopWindows(DWORD pid, const std::string& className = "");
+// Waits for a visible top-level window of the process with that class; 0 on timeout.
+HWND WaitForTopWindow(DWORD pid, const std::string& className, DWORD timeoutMs = 10000);
+// Waits for a message box ("#32770") of the process; 0 on timeout.
+HWND WaitForMessageBox(DWORD pid, DWORD timeoutMs = 10000);
+
+std::string WindowText(HWND window);
+std::string ClassOf(HWND window);
+// The text of a message box (its static with id 0xFFFF).
+std::string MessageBoxText(HWND box);
+// Presses the button with that id in a dialog or message box (IDOK, IDYES, ...).
+void PressDialogButton(HWND dialog, int id);
