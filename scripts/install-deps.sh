@@ -1,0 +1,24 @@
+#!/bin/bash
+# Installs every Debian package the build, the tests and the demo need, on a
+# fresh Debian 12 machine as root. Quick when everything is already there.
+set -euo pipefail
+PACKAGES=(
+    g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686
+    g++-mingw-w64-x86-64 mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
+    wine wine32:i386 wine64 xvfb x11-apps imagemagick locales
+    cmake make g++ googletest clang-14 libclang-rt-14-dev
+)
+missing=()
+for p in "${PACKAGES[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then missing+=("$p"); fi
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then dpkg --add-architecture i386; fi
+    apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+if ! locale -a 2>/dev/null | grep -qix 'ru_RU.utf8'; then
+    sed -i 's/^# *ru_RU.UTF-8/ru_RU.UTF-8/' /etc/locale.gen
+    grep -q '^ru_RU.UTF-8' /etc/locale.gen || echo 'ru_RU.UTF-8 UTF-8' >> /etc/locale.gen
+    locale-gen >/dev/null
+fi
