@@ -2,7 +2,11 @@
 # so their tests also run natively under the sanitizers and the fuzzers reach them.
 set(PURE_SOURCES
     src/engine/text_lines.cpp
+    src/driver/pack_info.cpp
+    src/lang/language_list.cpp
+    src/lang/catalogue.cpp
 )
+# Tests (and test-only helpers such as reference implementations) that need no Windows header.
 set(PURE_TESTS
     tests/engine/text_lines_test.cpp
 )
