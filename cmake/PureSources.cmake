@@ -5,8 +5,10 @@ set(PURE_SOURCES
     src/driver/pack_info.cpp
     src/lang/language_list.cpp
     src/lang/catalogue.cpp
+    src/driver/target_paths.cpp
 )
 # Tests (and test-only helpers such as reference implementations) that need no Windows header.
 set(PURE_TESTS
     tests/engine/text_lines_test.cpp
+    tests/driver/target_paths_test.cpp
 )

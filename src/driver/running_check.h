@@ -1,0 +1,4 @@
+// Running-program detection.
+#pragma once
+
+bool IsTargetRunning();

@@ -1,0 +1,4 @@
+// The install run.
+#pragma once
+
+void RunInstall();
