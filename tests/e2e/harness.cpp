@@ -1,5 +1,7 @@
 #include "e2e/harness.h"
 
+#include <shlobj.h>
+
 #include <stdexcept>
 
 SetupProcess::~SetupProcess() {
@@ -109,4 +111,86 @@ void PressDialogButton(HWND dialog, int id) {
     } else {
         PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
     }
+}
+
+static bool IsTextBox(HWND window) { return GetDlgItem(window, 0xFFFF) != nullptr; }
+
+static HWND WaitForDialog(DWORD pid, const std::function<bool(HWND)>& accept, DWORD timeoutMs) {
+    HWND found = nullptr;
+    WaitFor(
+        [&] {
+            for (HWND window : TopWindows(pid, "#32770")) {
+                if (accept(window)) {
+                    found = window;
+                    return true;
+                }
+            }
+            return false;
+        },
+        timeoutMs);
+    return found;
+}
+
+HWND WaitForTextBox(DWORD pid, DWORD timeoutMs) { return WaitForDialog(pid, IsTextBox, timeoutMs); }
+
+HWND WaitForFolderBrowser(DWORD pid, DWORD timeoutMs) {
+    return WaitForDialog(
+        pid, [](HWND window) { return FindWindowExA(window, nullptr, "SysTreeView32", nullptr) != nullptr; },
+        timeoutMs);
+}
+
+bool WaitGone(HWND window, DWORD timeoutMs) {
+    return WaitFor([&] { return !IsWindow(window) || !IsWindowVisible(window); }, timeoutMs);
+}
+
+BoxSeen AnswerBox(DWORD pid, int buttonId) {
+    HWND box = WaitForTextBox(pid);
+    if (!box) throw std::runtime_error("no message box appeared");
+    BoxSeen seen{WindowText(box), MessageBoxText(box)};
+    PressDialogButton(box, buttonId);
+    if (!WaitGone(box)) throw std::runtime_error("the message box \"" + seen.caption + "\" stayed");
+    return seen;
+}
+
+void ClickButton(HWND mainWindow, int id) {
+    HWND button = GetDlgItem(mainWindow, id);
+    PostMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+}
+
+void ClickListItem(HWND mainWindow, int listId, int index) {
+    HWND list = GetDlgItem(mainWindow, listId);
+    LPARAM from = reinterpret_cast<LPARAM>(list);
+    SendMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(listId, LBN_SETFOCUS), from);
+    SendMessageA(list, LB_SETCURSEL, index, 0);
+    SendMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(listId, LBN_SELCHANGE), from);
+}
+
+std::vector<std::string> ListItems(HWND list) {
+    std::vector<std::string> items;
+    int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        int length = static_cast<int>(SendMessageA(list, LB_GETTEXTLEN, i, 0));
+        std::string text(length + 1, '\0');
+        int got = static_cast<int>(SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data())));
+        text.resize(got > 0 ? got : 0);
+        items.push_back(text);
+    }
+    return items;
+}
+
+void PickFolderInBrowser(HWND browser, DWORD pid, const std::string& folder) {
+    // The browser reads the path from its own address space, so it is put there.
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid);
+    if (!process) throw std::runtime_error("cannot open the setup process");
+    void* remote = VirtualAllocEx(process, nullptr, folder.size() + 1, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    SIZE_T wrote = 0;
+    if (!remote || !WriteProcessMemory(process, remote, folder.c_str(), folder.size() + 1, &wrote)) {
+        CloseHandle(process);
+        throw std::runtime_error("cannot hand the folder to the browser");
+    }
+    SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(remote));
+    PressDialogButton(browser, IDOK);
+    WaitGone(browser);
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
 }

@@ -37,3 +37,30 @@ std::string ClassOf(HWND window);
 std::string MessageBoxText(HWND box);
 // Presses the button with that id in a dialog or message box (IDOK, IDYES, ...).
 void PressDialogButton(HWND dialog, int id);
+
+// A message box proper: a "#32770" of the process with the text static (id 0xFFFF).
+HWND WaitForTextBox(DWORD pid, DWORD timeoutMs = 10000);
+// The shell's folder browser: a "#32770" of the process holding a tree view.
+HWND WaitForFolderBrowser(DWORD pid, DWORD timeoutMs = 10000);
+// Waits until the window is gone.
+bool WaitGone(HWND window, DWORD timeoutMs = 10000);
+
+// A box the wizard showed, as read before it was answered.
+struct BoxSeen {
+    std::string caption;
+    std::string text;
+};
+// Waits for the next message box, reads it, presses `buttonId` and waits until it is gone.
+BoxSeen AnswerBox(DWORD pid, int buttonId);
+
+// What the user does on the main window, sent as the controls would send it.
+// A click on a button: the main window gets the button's WM_COMMAND (posted,
+// since the command may open a modal box).
+void ClickButton(HWND mainWindow, int id);
+// A click on a list item: the focus notification, the selection, then the
+// selection-change notification, each handled before the next.
+void ClickListItem(HWND mainWindow, int listId, int index);
+// The texts of a list box's items.
+std::vector<std::string> ListItems(HWND list);
+// Puts `folder` into the folder browser's tree and presses OK.
+void PickFolderInBrowser(HWND browser, DWORD pid, const std::string& folder);

@@ -1,0 +1,196 @@
+#include "e2e/wizard_fixture.h"
+
+#include <stdexcept>
+
+#include "ui/main_window.h"
+
+static const char RecordsKey[] = "Software\\Torvane\\QuillsetPatch";
+
+void CopyTree(const std::string& from, const std::string& to) {
+    MakeFolders(to);
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((from + "\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot list " + from);
+    do {
+        std::string name = data.cFileName;
+        if (name == "." || name == "..") continue;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            CopyTree(from + "\\" + name, to + "\\" + name);
+        } else if (!CopyFileA((from + "\\" + name).c_str(), (to + "\\" + name).c_str(), FALSE)) {
+            FindClose(find);
+            throw std::runtime_error("cannot copy " + from + "\\" + name);
+        }
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+}
+
+void ClearCopyRecords() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, RecordsKey, 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
+        char name[256];
+        for (;;) {
+            DWORD length = sizeof name;
+            if (RegEnumKeyExA(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+            if (RegDeleteKeyA(key, name) != ERROR_SUCCESS) break;
+        }
+        RegCloseKey(key);
+    }
+    RegDeleteKeyA(HKEY_CURRENT_USER, RecordsKey);
+}
+
+static void SetString(HKEY key, const char* name, const std::string& value) {
+    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>(value.size() + 1));
+}
+
+int CopyRecordCount() {
+    DWORD count = 0, size = sizeof count;
+    if (RegGetValueA(HKEY_CURRENT_USER, RecordsKey, "QuillsetPatchCount", RRF_RT_REG_DWORD, nullptr, &count, &size) !=
+        ERROR_SUCCESS) {
+        return 0;
+    }
+    return static_cast<int>(count);
+}
+
+void AddCopyRecord(const std::string& exePath, const std::string& version, const std::string& programName) {
+    DWORD count = static_cast<DWORD>(CopyRecordCount()) + 1;
+    std::string recordKey = std::string(RecordsKey) + "\\QuillsetPatch" + std::to_string(count);
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, recordKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS) {
+        throw std::runtime_error("cannot create " + recordKey);
+    }
+    SetString(key, "ExePatch", exePath);
+    SetString(key, "Version", version);
+    SetString(key, "ProgramName", programName);
+    RegCloseKey(key);
+    RegCreateKeyExA(HKEY_CURRENT_USER, RecordsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    RegSetValueExA(key, "QuillsetPatchCount", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&count), sizeof count);
+    RegCloseKey(key);
+}
+
+std::string PackageFolder(const std::string& copy) { return copy + "\\Addons\\DemoPack"; }
+
+void WizardRun::SetUp() {
+    ClearCopyRecords();
+    CopyTree(std::string(DEMO_PACKAGE_DIR) + "\\Source", setup / "Source");
+}
+
+void WizardRun::UseDemoLanguages() { CopyTree(std::string(DEMO_PACKAGE_DIR) + "\\Language", setup / "Language"); }
+
+void WizardRun::TearDown() { ClearCopyRecords(); }
+
+std::string WizardRun::MakeCopy(const std::string& name, const std::string& program) {
+    std::string folder = copies / name;
+    MakeFolders(folder + "\\Resource");
+    std::string exe = folder + "\\quill.exe";
+    if (!CopyFileA((std::string(TEST_BIN_DIR) + "\\" + program).c_str(), exe.c_str(), FALSE)) {
+        throw std::runtime_error("cannot copy the target program to " + exe);
+    }
+    WriteBytes(folder + "\\Resource\\Uninstall.ini", "[Files]\r\nquill.exe\r\nData\\old_demo.map\r\n");
+    WriteBytes(folder + "\\Resource\\InstallComponents.ini", "Base/1.0\r\n");
+    WriteBytes(folder + "\\Data\\old_demo.map", "old\r\n");
+    return folder;
+}
+
+std::string WizardRun::MakeRecordedCopy(const std::string& name) {
+    std::string folder = MakeCopy(name);
+    AddCopyRecord(folder + "\\quill.exe");
+    return folder;
+}
+
+void WizardRun::StampCopy(const std::string& folder, const std::string& file, const std::string& version) {
+    WriteBytes(PackageFolder(folder) + "\\" + file, version + "\r\n");
+}
+
+void WizardRun::WriteLanguage(const std::string& fileName, const std::string& lines) {
+    WriteBytes(setup / ("Language\\" + fileName), lines);
+}
+
+void WizardRun::Start() {
+    StartSetup(process, setup.path);
+    main = WaitForTopWindow(process.pid(), "myWindow");
+    if (!main) throw std::runtime_error("the main window did not appear");
+}
+
+namespace {
+struct ChildQuery {
+    HWND parent;
+    RECT wanted;
+    HWND found;
+};
+
+BOOL CALLBACK MatchChildRect(HWND child, LPARAM param) {
+    auto* query = reinterpret_cast<ChildQuery*>(param);
+    RECT rect;
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, query->parent, reinterpret_cast<POINT*>(&rect), 2);
+    if (EqualRect(&rect, &query->wanted)) {
+        query->found = child;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The main window's child at that client rectangle: the header label and the
+// page text boxes have no id of their own.
+HWND ChildAt(HWND parent, int x, int y, int width, int height) {
+    ChildQuery query{parent, {x, y, x + width, y + height}, nullptr};
+    EnumChildWindows(parent, MatchChildRect, reinterpret_cast<LPARAM>(&query));
+    return query.found;
+}
+}  // namespace
+
+std::string WizardRun::Header() {
+    HWND label = ChildAt(main, 80, 76, 340, 28);
+    return label ? WindowText(label) : "<no header>";
+}
+
+std::string WizardRun::Text(int id) { return WindowText(GetDlgItem(main, id)); }
+bool WizardRun::Enabled(int id) { return IsWindowEnabled(GetDlgItem(main, id)) != 0; }
+
+bool WizardRun::WaitForHeader(const std::string& header) {
+    return WaitFor([&] { return Header() == header; });
+}
+
+std::string WizardRun::PageText() {
+    HWND edit = ChildAt(main, 75, 107, 340, 152);
+    return edit ? WindowText(edit) : "";
+}
+
+HWND WizardRun::List(int id) { return GetDlgItem(main, id); }
+
+bool WizardRun::PickEntry(int listId, const std::string& entry) {
+    auto items = ListItems(List(listId));
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (items[i] == entry) {
+            ClickListItem(main, listId, static_cast<int>(i));
+            return true;
+        }
+    }
+    return false;
+}
+
+void WizardRun::FinishAfterInstall(bool otherCopiesNotice, bool launch) {
+    BoxSeen result = AnswerBox(process.pid(), IDOK);
+    EXPECT_EQ(result.text, "Пакет установлен успешно!");
+    ASSERT_TRUE(WaitFor([&] { return Enabled(CmdExit); }));
+    EXPECT_FALSE(Enabled(CmdNext));
+    EXPECT_FALSE(Enabled(CmdBack));
+    ClickButton(main, CmdExit);
+    AnswerBox(process.pid(), IDYES);
+    if (otherCopiesNotice) {
+        BoxSeen notice = AnswerBox(process.pid(), IDOK);
+        EXPECT_EQ(notice.text, "Для установки пакета в другую копию программы Quillset запустите программу установки ещё раз!");
+    }
+    BoxSeen question = AnswerBox(process.pid(), launch ? IDYES : IDNO);
+    EXPECT_EQ(question.text, "Запустить программу Quillset?");
+    EXPECT_EQ(question.caption, "Подтверждение...");
+    EXPECT_EQ(process.waitExit(), 0);
+}
+
+void WizardRun::CancelAtReinstallQuestion() {
+    BoxSeen question = AnswerBox(process.pid(), IDCANCEL);
+    EXPECT_EQ(question.text, "Этот компонент уже установлен в программу, перезаписать его ещё раз?");
+    EXPECT_EQ(process.waitExit(), 0);
+}

@@ -1,0 +1,61 @@
+// A wizard run to drive: a setup folder holding the demo package, installed
+// copies of the stand-in target program with their registry records, the
+// running setup.exe and what a user sees and does on its main window.
+#pragma once
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "e2e/harness.h"
+#include "support/test_files.h"
+
+// Copies every file below `from` into `to`, creating folders.
+void CopyTree(const std::string& from, const std::string& to);
+// Removes HKCU\Software\Torvane\QuillsetPatch with all its records.
+void ClearCopyRecords();
+// Appends a copy record and raises the count.
+void AddCopyRecord(const std::string& exePath, const std::string& version = "1.2.3.4",
+                   const std::string& programName = "Quillset");
+int CopyRecordCount();
+
+class WizardRun : public ::testing::Test {
+protected:
+    ScratchDir setup;   // the setup folder: setup.exe beside the package
+    ScratchDir copies;  // the installed copies of the target program
+    SetupProcess process;
+    HWND main = nullptr;
+
+    void SetUp() override;
+    void TearDown() override;
+
+    // An installed copy in copies\<name>: quill.exe (a stand-in target built as
+    // `program`), its uninstall record and installed-components list. Returns the folder.
+    std::string MakeCopy(const std::string& name, const std::string& program = "target.exe");
+    // A copy that also has its record; returns the folder.
+    std::string MakeRecordedCopy(const std::string& name);
+    // Stamps a copy as holding `version` of the package.
+    void StampCopy(const std::string& folder, const std::string& file, const std::string& version);
+    // The demo package's language files (without them there is no language page).
+    void UseDemoLanguages();
+    void WriteLanguage(const std::string& fileName, const std::string& lines);
+
+    // Starts setup.exe and waits for its main window.
+    void Start();
+    std::string Header();
+    std::string Text(int id);
+    bool Enabled(int id);
+    bool WaitForHeader(const std::string& header);
+    // The text of the page's read-only text box ("" when there is none).
+    std::string PageText();
+    HWND List(int id);
+    // Clicks the list entry with that text; false when it is not listed.
+    bool PickEntry(int listId, const std::string& entry);
+    // The rest of a run after the install: the result box, Exit confirmed, the
+    // other-copies notice when expected, the launch question; checks exit code 0.
+    void FinishAfterInstall(bool otherCopiesNotice, bool launch);
+    // Ends a run at the reinstall question by cancelling it.
+    void CancelAtReinstallQuestion();
+};
+
+std::string PackageFolder(const std::string& copy);

@@ -1,0 +1,154 @@
+// Whole runs that reach the install: the files, records and stamps left in the
+// chosen copy, and the checks before the install (stamps, running program).
+#include "e2e/wizard_fixture.h"
+#include "ui/main_window.h"
+
+TEST_F(WizardRun, WholeInstallInEnglishLeavesFilesRecordsAndStampsAndLaunches) {
+    UseDemoLanguages();
+    std::string copy = MakeRecordedCopy("Game");
+    Start();
+    ASSERT_TRUE(WaitForHeader("Please select a language:"));
+    ASSERT_TRUE(PickEntry(CmdLanguageList, "English [English]"));
+    ClickButton(main, CmdNext);
+    ASSERT_TRUE(WaitForHeader("About the package:"));
+    ClickButton(main, CmdNext);
+    BoxSeen found = AnswerBox(process.pid(), IDOK);
+    EXPECT_EQ(found.text, "The program's folder was found!\r\nPath of the folder found: \"" + copy + "\"");
+    EXPECT_EQ(found.caption, "Warning...");
+    BoxSeen result = AnswerBox(process.pid(), IDOK);
+    EXPECT_EQ(result.text, "The package was installed successfully!");
+    EXPECT_EQ(result.caption, "Message...");
+    EXPECT_EQ(Header(), "Installation progress:");
+    ASSERT_TRUE(WaitFor([&] { return Enabled(CmdExit); }));
+    EXPECT_FALSE(Enabled(CmdNext));
+    ClickButton(main, CmdExit);
+    EXPECT_EQ(AnswerBox(process.pid(), IDYES).text, "Do you really want to close the program?");
+    BoxSeen launch = AnswerBox(process.pid(), IDYES);  // one copy: no other-copies notice
+    EXPECT_EQ(launch.text, "Start Quillset now?");
+    EXPECT_EQ(process.waitExit(), 0);
+
+    auto packSource = [&](const std::string& relative) { return ReadBytes(setup / ("Source\\PACK\\" + relative)); };
+    std::string package = PackageFolder(copy);
+    EXPECT_EQ(ReadBytes(package + "\\Data\\Maps\\harbour.map"), packSource("Data\\Maps\\harbour.map"));
+    EXPECT_EQ(ReadBytes(package + "\\Data\\readme.txt"), packSource("Data\\readme.txt"));
+    EXPECT_EQ(ReadBytes(copy + "\\Resource\\DemoPack.cfg"), packSource("Resource\\DemoPack.cfg"));
+    EXPECT_FALSE(PathExists(copy + "\\Data\\old_demo.map"));
+    EXPECT_EQ(ReadBytes(package + "\\Version.ini"), "2.1\r\n");
+    EXPECT_EQ(ReadBytes(package + "\\OldVersions.ini"), "2.0\r\n");
+    EXPECT_EQ(ReadBytes(copy + "\\Resource\\InstallComponents.ini"), "Base/1.0\r\nDemoPack/2.1\r\n");
+    EXPECT_EQ(ReadBytes(copy + "\\Resource\\Uninstall.ini"),
+              "[Files]\r\n"
+              "Addons\\DemoPack\\Data\\Maps\\harbour.map\r\nAddons\\DemoPack\\Data\\Maps\\valley.map\r\n"
+              "Addons\\DemoPack\\Data\\readme.txt\r\nResource\\DemoPack.cfg\r\n"
+              "quill.exe\r\n"
+              "[Folders]\r\n"
+              "Addons\\DemoPack\\Data\\Maps\r\nAddons\\DemoPack\\Data\r\nAddons\\DemoPack\r\n");
+    EXPECT_EQ(CopyRecordCount(), 1);
+
+    // Yes to the last question started the installed copy.
+    HWND target = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (target = FindWindowA("QuillTargetWnd", nullptr)) != nullptr; }));
+    DWORD targetPid = 0;
+    GetWindowThreadProcessId(target, &targetPid);
+    PostMessageA(target, WM_CLOSE, 0, 0);
+    HANDLE targetProcess = OpenProcess(SYNCHRONIZE, FALSE, targetPid);
+    if (targetProcess) {
+        WaitForSingleObject(targetProcess, 10000);
+        CloseHandle(targetProcess);
+    }
+}
+
+TEST_F(WizardRun, CopyPickedFromTheListGetsThePackageAndTheOtherCopiesNotice) {
+    std::string first = MakeRecordedCopy("First");
+    std::string second = MakeRecordedCopy("Second");
+    Start();
+    ASSERT_TRUE(WaitForHeader("О пакете:"));
+    ClickButton(main, CmdNext);
+    ASSERT_TRUE(WaitFor([&] { return List(CmdCopyList) != nullptr; }));
+    ClickListItem(main, CmdCopyList, 1);
+    ClickButton(main, CmdNext);
+    EXPECT_NE(AnswerBox(process.pid(), IDOK).text.find(second), std::string::npos);
+    FinishAfterInstall(true, false);
+    EXPECT_TRUE(PathExists(PackageFolder(second) + "\\Data\\Maps\\valley.map"));
+    EXPECT_FALSE(PathExists(PackageFolder(first)));
+}
+
+TEST_F(WizardRun, NewerPackageInstalledRefusesThisOne) {
+    std::string copy = MakeRecordedCopy("Newer");
+    StampCopy(copy, "OldVersions.ini", "2.1");
+    StampCopy(copy, "Version.ini", "2.1");
+    Start();
+    ASSERT_TRUE(WaitForHeader("О пакете:"));
+    ClickButton(main, CmdNext);
+    AnswerBox(process.pid(), IDOK);
+    BoxSeen refused = AnswerBox(process.pid(), IDOK);
+    EXPECT_EQ(refused.text, "В программе уже установлена более новая версия данного компонента!");
+    EXPECT_EQ(process.waitExit(), 0);
+    EXPECT_FALSE(PathExists(PackageFolder(copy) + "\\Data"));
+}
+
+TEST_F(WizardRun, SameVersionIsInstalledAgainAfterOk) {
+    std::string copy = MakeRecordedCopy("Again");
+    StampCopy(copy, "Version.ini", "2.1");
+    Start();
+    ASSERT_TRUE(WaitForHeader("О пакете:"));
+    ClickButton(main, CmdNext);
+    AnswerBox(process.pid(), IDOK);
+    EXPECT_EQ(AnswerBox(process.pid(), IDOK).text, "Этот компонент уже установлен в программу, перезаписать его ещё раз?");
+    FinishAfterInstall(false, false);
+    EXPECT_TRUE(PathExists(PackageFolder(copy) + "\\Data\\Maps\\harbour.map"));
+    EXPECT_EQ(ReadBytes(PackageFolder(copy) + "\\Version.ini"), "2.1\r\n");
+}
+
+// A copy whose program is running: started from its folder, without a record of its own.
+class RunningCopy : public WizardRun {
+protected:
+    std::string copy;
+    SetupProcess target;  // the same start-and-kill handling as setup.exe
+
+    void StartRunningCopy() {
+        copy = MakeCopy("Running", "target_fixed.exe");
+        AddCopyRecord(copy + "\\quill.exe");
+        std::string exe = copy + "\\quill.exe";
+        std::string commandLine = "\"" + exe + "\" /norecord";
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        ASSERT_TRUE(CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, copy.c_str(),
+                                   &startup, &target.info));
+        ASSERT_NE(WaitForTopWindow(target.pid(), "QuillTargetWnd"), nullptr);
+    }
+    void ReachRunningQuestion() {
+        Start();
+        ASSERT_TRUE(WaitForHeader("О пакете:"));
+        ClickButton(main, CmdNext);
+        AnswerBox(process.pid(), IDOK);
+    }
+};
+
+TEST_F(RunningCopy, OkWaitsUntilTheProgramHasClosed) {
+    StartRunningCopy();
+    ReachRunningQuestion();
+    BoxSeen running = AnswerBox(process.pid(), IDOK);
+    EXPECT_EQ(running.text.substr(0, 45), "Программа Quillset запущена в данный момент!");
+    EXPECT_EQ(running.caption, "Предупреждение...");
+    EXPECT_EQ(AnswerBox(process.pid(), IDOK).text, running.text);  // still running: asked again
+    PostMessageA(WaitForTopWindow(target.pid(), "QuillTargetWnd"), WM_CLOSE, 0, 0);
+    ASSERT_EQ(target.waitExit(), 0);
+    EXPECT_EQ(AnswerBox(process.pid(), IDOK).text, running.text);  // asked while it still ran
+    EXPECT_EQ(AnswerBox(process.pid(), IDOK).text, "Пакет установлен успешно!");
+    ASSERT_TRUE(WaitFor([&] { return Enabled(CmdExit); }));
+    ClickButton(main, CmdExit);
+    AnswerBox(process.pid(), IDYES);
+    AnswerBox(process.pid(), IDNO);
+    EXPECT_EQ(process.waitExit(), 0);
+    EXPECT_TRUE(PathExists(PackageFolder(copy) + "\\Version.ini"));
+}
+
+TEST_F(RunningCopy, CancelEndsTheRunWithNothingInstalled) {
+    StartRunningCopy();
+    ReachRunningQuestion();
+    AnswerBox(process.pid(), IDCANCEL);
+    EXPECT_EQ(process.waitExit(), 0);
+    EXPECT_FALSE(PathExists(PackageFolder(copy)));
+    EXPECT_TRUE(PathExists(copy + "\\Data\\old_demo.map"));
+}
