@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "support/test_registry.h"
 #include "ui/main_window.h"
 
 static const char RecordsKey[] = "Software\\Torvane\\QuillsetPatch";
@@ -24,19 +25,7 @@ void CopyTree(const std::string& from, const std::string& to) {
     FindClose(find);
 }
 
-void ClearCopyRecords() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, RecordsKey, 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
-        char name[256];
-        for (;;) {
-            DWORD length = sizeof name;
-            if (RegEnumKeyExA(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-            if (RegDeleteKeyA(key, name) != ERROR_SUCCESS) break;
-        }
-        RegCloseKey(key);
-    }
-    RegDeleteKeyA(HKEY_CURRENT_USER, RecordsKey);
-}
+void ClearCopyRecords() { DeleteRegistryTree(HKEY_CURRENT_USER, RecordsKey); }
 
 static void SetString(HKEY key, const char* name, const std::string& value) {
     RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
