@@ -1,0 +1,115 @@
+// The demo's scripted walk: starts setup.exe and goes through every page as a
+// user would, asking the demo script for a screenshot at each stop.
+//   walker.exe SETUP_EXE SIGNAL_FOLDER
+// A stop is a file NN-name.want in the signal folder; the script answers with
+// NN-name.done once the shot is saved. The walk ends with walk.ok or walk.failed.
+#include <windows.h>
+
+#include <stdexcept>
+#include <string>
+
+#include "e2e/harness.h"
+#include "ui/main_window.h"
+
+static std::string SignalFolder;
+static int ShotNumber = 0;
+
+static void WriteSignal(const std::string& name, const std::string& text) {
+    HANDLE file = CreateFileA((SignalFolder + "\\" + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    DWORD wrote = 0;
+    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &wrote, nullptr);
+    CloseHandle(file);
+}
+
+// Repaints the windows, then waits until the script has taken the shot.
+static void Shot(const std::string& name, HWND window) {
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    char number[8];
+    wsprintfA(number, "%02d", ++ShotNumber);
+    std::string stem = std::string(number) + "-" + name;
+    WriteSignal(stem + ".want", "");
+    std::string done = SignalFolder + "\\" + stem + ".done";
+    if (!WaitFor([&] { return GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES; }, 30000)) {
+        throw std::runtime_error("no screenshot was taken for " + stem);
+    }
+}
+
+static void Require(bool condition, const std::string& what) {
+    if (!condition) throw std::runtime_error(what);
+}
+
+static HWND NextBox(DWORD pid, const std::string& what) {
+    HWND box = WaitForTextBox(pid, 20000);
+    Require(box != nullptr, "no message box: " + what);
+    return box;
+}
+
+static void Answer(HWND box, int button) {
+    PressDialogButton(box, button);
+    Require(WaitGone(box), "a message box stayed");
+}
+
+static bool HasList(HWND main, int id) { return GetDlgItem(main, id) != nullptr; }
+
+static void Walk(SetupProcess& setup) {
+    DWORD pid = setup.pid();
+    HWND main = WaitForTopWindow(pid, "myWindow", 30000);
+    Require(main != nullptr, "the wizard window did not appear");
+    Require(WaitFor([&] { return HasList(main, CmdLanguageList); }), "no language page");
+    Shot("language-page", main);
+    ClickListItem(main, CmdLanguageList, 0);  // Russian [Русский]
+    Shot("language-picked", main);
+    ClickButton(main, CmdNext);
+    Require(WaitFor([&] { return !HasList(main, CmdLanguageList); }), "the about page did not come");
+    Shot("about-page", main);
+    ClickButton(main, CmdNext);
+    Require(WaitFor([&] { return HasList(main, CmdCopyList); }, 20000), "no copy list");
+    Shot("copy-list", main);
+    ClickListItem(main, CmdCopyList, 1);
+    Shot("copy-picked", main);
+    ClickButton(main, CmdNext);
+    HWND box = NextBox(pid, "folder found");
+    Shot("folder-found", box);
+    Answer(box, IDOK);
+    box = NextBox(pid, "install result");
+    Shot("install-result", box);
+    Answer(box, IDOK);
+    Shot("progress-page", main);
+    ClickButton(main, CmdExit);
+    box = NextBox(pid, "exit confirmation");
+    Shot("exit-confirmation", box);
+    Answer(box, IDYES);
+    box = NextBox(pid, "other copies");
+    Shot("other-copies", box);
+    Answer(box, IDOK);
+    box = NextBox(pid, "launch question");
+    Shot("launch-question", box);
+    Answer(box, IDNO);
+    Require(setup.waitExit(20000) == 0, "setup.exe did not end with exit code 0");
+}
+
+int main(int argc, char** argv) {
+    if (argc != 3) return 2;
+    SignalFolder = argv[2];
+    SetupProcess setup;
+    std::string commandLine = std::string("\"") + argv[1] + "\"";
+    std::string exe = argv[1];
+    std::string folder = exe.substr(0, exe.find_last_of('\\'));
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                        &setup.info)) {
+        WriteSignal("walk.failed", "cannot start " + exe);
+        return 1;
+    }
+    try {
+        Walk(setup);
+    } catch (const std::exception& failure) {
+        WriteSignal("walk.failed", failure.what());
+        return 1;
+    }
+    WriteSignal("walk.ok", "");
+    return 0;
+}

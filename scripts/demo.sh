@@ -1,0 +1,106 @@
+#!/bin/bash
+# The demo: builds setup.exe, assembles a distributable folder (build/demo/dist:
+# setup.exe beside the demo package), prepares installed copies of the demo
+# target program that record themselves, and runs the wizard under Wine.
+# With DISPLAY set the wizard opens on that display for you to use; without it
+# a scripted walk goes through every page under Xvfb and saves a screenshot of
+# each one in build/demo/shots.
+set -euo pipefail
+ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+DEMO="$ROOT/build/demo"
+DIST="$DEMO/dist"
+SHOTS="$DEMO/shots"
+
+if [ "$(id -u)" = 0 ]; then
+    "$ROOT/scripts/install-deps.sh"
+else
+    echo "demo: not root, so no packages are installed; run as root on a fresh machine" >&2
+fi
+
+echo "== building"
+BUILD="$("$ROOT/scripts/build.sh")"
+if [ "$(basename "$BUILD")" = x86_64 ]; then
+    echo "note: this machine's Wine cannot run 32-bit programs (the kernel's 32-bit emulation is off),"
+    echo "      so the demo runs the x86_64 build of the same sources; the shipped program is build/i686/setup.exe."
+fi
+
+echo "== assembling $DIST"
+rm -rf "$DIST"
+mkdir -p "$DIST"
+cp "$BUILD/setup.exe" "$DIST/setup.exe"
+cp -r "$ROOT/demo/package/." "$DIST/"
+
+INTERACTIVE=0
+if [ -n "${DISPLAY:-}" ]; then INTERACTIVE=1; fi
+STATE="$DEMO/wine-env"
+ENV=("$ROOT/scripts/wine-env.sh" --state "$STATE")
+if [ "$INTERACTIVE" = 0 ]; then
+    # A display left over from an interactive run must not be reused by the walk.
+    "${ENV[@]}" stop >/dev/null 2>&1 || true
+fi
+"${ENV[@]}" start
+winpath() { "${ENV[@]}" shell winepath -w "$1" 2>/dev/null; }
+
+echo "== preparing installed copies of the demo target program"
+DRIVE_C="$STATE/prefix/drive_c"
+"${ENV[@]}" run reg delete 'HKCU\Software\Torvane\QuillsetPatch' /f >/dev/null 2>&1 || true
+COPIES=(
+    "Games/Quillset"
+    "Games/Quillset Gold"
+    "Program Files/Quillset Studio Collection/Editions/Quillset Classic Edition 1.2 (portable copy)"
+)
+rm -rf "$DRIVE_C/Games" "$DRIVE_C/Program Files/Quillset Studio Collection"
+for copy in "${COPIES[@]}"; do
+    folder="$DRIVE_C/$copy"
+    mkdir -p "$folder/Resource" "$folder/Data"
+    cp "$BUILD/demo/target.exe" "$folder/quill.exe"
+    printf '[Files]\r\nquill.exe\r\nData\\old_demo.map\r\n' > "$folder/Resource/Uninstall.ini"
+    printf 'Base/1.0\r\n' > "$folder/Resource/InstallComponents.ini"
+    printf 'old map\r\n' > "$folder/Data/old_demo.map"
+    # Started once, the copy writes its own record and quits.
+    "${ENV[@]}" run "$folder/quill.exe" /quit
+    echo "   C:\\${copy//\//\\}\\quill.exe"
+done
+
+SETUP_WIN="$(winpath "$DIST/setup.exe")"
+if [ "$INTERACTIVE" = 1 ]; then
+    echo "== running the wizard on $DISPLAY (close it to end the demo)"
+    "${ENV[@]}" run "$SETUP_WIN"
+    exit 0
+fi
+
+echo "== scripted walk under Xvfb"
+rm -rf "$SHOTS"
+mkdir -p "$SHOTS"
+"${ENV[@]}" run explorer /desktop=demo,1024x768 "$(winpath "$BUILD/demo/walker.exe")" "$SETUP_WIN" \
+    "$(winpath "$SHOTS")" </dev/null >"$DEMO/walk.log" 2>&1 &
+WALK_PID=$!
+
+deadline=$((SECONDS + 180))
+while [ ! -e "$SHOTS/walk.ok" ] && [ ! -e "$SHOTS/walk.failed" ]; do
+    if [ $SECONDS -ge $deadline ]; then echo "demo: the walk did not finish in time" >&2; break; fi
+    for want in "$SHOTS"/*.want; do
+        [ -e "$want" ] || continue
+        stem="${want%.want}"
+        "${ENV[@]}" shell sh -c 'xwd -root -silent | convert xwd:- "$1"' _ "$stem.png"
+        rm -f "$want"
+        touch "$stem.done"
+        echo "   $(basename "$stem").png"
+    done
+    sleep 0.05
+done
+rm -f "$SHOTS"/*.done
+kill "$WALK_PID" 2>/dev/null || true
+"${ENV[@]}" stop >/dev/null 2>&1 || true
+
+if [ -e "$SHOTS/walk.ok" ]; then
+    rm -f "$SHOTS/walk.ok"
+    echo "== the walk went through every page; screenshots in $SHOTS:"
+    ls "$SHOTS"/*.png | sed 's/^/   /'
+    TARGET="$DRIVE_C/${COPIES[1]}"
+    echo "== installed into C:\\${COPIES[1]//\//\\}:"
+    (cd "$TARGET" && find Addons Resource -type f | sort | sed 's/^/   /')
+    exit 0
+fi
+echo "demo: the walk failed: $(cat "$SHOTS/walk.failed" 2>/dev/null)" >&2
+exit 1
