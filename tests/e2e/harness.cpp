@@ -169,28 +169,80 @@ std::vector<std::string> ListItems(HWND list) {
     std::vector<std::string> items;
     int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
-        int length = static_cast<int>(SendMessageA(list, LB_GETTEXTLEN, i, 0));
-        std::string text(length + 1, '\0');
-        int got = static_cast<int>(SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data())));
+        // Asked for wide text, because Wine hands an ANSI request from another
+        // process the wide text unconverted.
+        int length = static_cast<int>(SendMessageW(list, LB_GETTEXTLEN, i, 0));
+        std::wstring wide(length + 1, L'\0');
+        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(wide.data()));
+        wide.resize(wcslen(wide.c_str()));
+        std::string text(wide.size() * 2 + 1, '\0');
+        int got = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), text.data(),
+                                      static_cast<int>(text.size()), nullptr, nullptr);
         text.resize(got > 0 ? got : 0);
         items.push_back(text);
     }
     return items;
 }
 
-void PickFolderInBrowser(HWND browser, DWORD pid, const std::string& folder) {
-    // The browser reads the path from its own address space, so it is put there.
-    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid);
-    if (!process) throw std::runtime_error("cannot open the setup process");
-    void* remote = VirtualAllocEx(process, nullptr, folder.size() + 1, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    SIZE_T wrote = 0;
-    if (!remote || !WriteProcessMemory(process, remote, folder.c_str(), folder.size() + 1, &wrote)) {
-        CloseHandle(process);
-        throw std::runtime_error("cannot hand the folder to the browser");
+namespace {
+// Memory in another process, for messages whose pointers that process reads.
+struct RemoteBuffer {
+    HANDLE process;
+    char* address;
+    RemoteBuffer(DWORD pid, size_t size)
+        : process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid)),
+          address(process ? static_cast<char*>(VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE,
+                                                              PAGE_READWRITE))
+                          : nullptr) {
+        if (!address) throw std::runtime_error("cannot reach into the setup process");
     }
-    SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(remote));
+    ~RemoteBuffer() {
+        VirtualFreeEx(process, address, 0, MEM_RELEASE);
+        CloseHandle(process);
+    }
+    RemoteBuffer(const RemoteBuffer&) = delete;
+    RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+    void write(size_t offset, const void* data, size_t size) {
+        SIZE_T done = 0;
+        WriteProcessMemory(process, address + offset, data, size, &done);
+    }
+    std::string readText(size_t offset, size_t size) {
+        std::string text(size, '\0');
+        SIZE_T done = 0;
+        ReadProcessMemory(process, address + offset, text.data(), size, &done);
+        return text.c_str();
+    }
+};
+
+// The text of the tree view's selected item.
+std::string SelectedTreeText(HWND tree, RemoteBuffer& remote) {
+    auto item = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    if (!item) return "";
+    TVITEMA query{};
+    query.mask = TVIF_TEXT | TVIF_HANDLE;
+    query.hItem = item;
+    query.pszText = remote.address + 1024;
+    query.cchTextMax = 512;
+    remote.write(0, &query, sizeof query);
+    remote.write(1024, "", 1);
+    SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote.address));
+    return remote.readText(1024, 512);
+}
+}  // namespace
+
+void PickFolderInBrowser(HWND browser, DWORD pid, const std::string& folder) {
+    // The browser reads the path, and the tree its item record, in its own
+    // address space. The selection is repeated until the tree shows the folder
+    // selected, since the browser may still be filling its tree.
+    RemoteBuffer remote(pid, 4096 + folder.size());
+    remote.write(2048, folder.c_str(), folder.size() + 1);
+    HWND tree = FindWindowExA(browser, nullptr, "SysTreeView32", nullptr);
+    std::string leaf = folder.substr(folder.find_last_of('\\') + 1);
+    bool selected = WaitFor([&] {
+        SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(remote.address + 2048));
+        return SelectedTreeText(tree, remote) == leaf;
+    });
+    if (!selected) throw std::runtime_error("the folder browser did not select " + folder);
     PressDialogButton(browser, IDOK);
     WaitGone(browser);
-    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    CloseHandle(process);
 }

@@ -73,7 +73,7 @@ std::string WizardRun::MakeCopy(const std::string& name, const std::string& prog
     std::string folder = copies / name;
     MakeFolders(folder + "\\Resource");
     std::string exe = folder + "\\quill.exe";
-    if (!CopyFileA((std::string(TEST_BIN_DIR) + "\\" + program).c_str(), exe.c_str(), FALSE)) {
+    if (!CopyFileA((std::string(TEST_BIN_DIR) + "\\demo\\" + program).c_str(), exe.c_str(), FALSE)) {
         throw std::runtime_error("cannot copy the target program to " + exe);
     }
     WriteBytes(folder + "\\Resource\\Uninstall.ini", "[Files]\r\nquill.exe\r\nData\\old_demo.map\r\n");

@@ -129,7 +129,7 @@ TEST_F(RunningCopy, OkWaitsUntilTheProgramHasClosed) {
     StartRunningCopy();
     ReachRunningQuestion();
     BoxSeen running = AnswerBox(process.pid(), IDOK);
-    EXPECT_EQ(running.text.substr(0, 45), "Программа Quillset запущена в данный момент!");
+    EXPECT_EQ(running.text.substr(0, 44), "Программа Quillset запущена в данный момент!");
     EXPECT_EQ(running.caption, "Предупреждение...");
     EXPECT_EQ(AnswerBox(process.pid(), IDOK).text, running.text);  // still running: asked again
     PostMessageA(WaitForTopWindow(target.pid(), "QuillTargetWnd"), WM_CLOSE, 0, 0);
