@@ -23,9 +23,9 @@ static void WriteSignal(const std::string& name, const std::string& text) {
     CloseHandle(file);
 }
 
-// Repaints the windows, then waits until the script has taken the shot.
+// Repaints the window, then waits until the script has taken the shot.
 static void Shot(const std::string& name, HWND window) {
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     char number[8];
     wsprintfA(number, "%02d", ++ShotNumber);
     std::string stem = std::string(number) + "-" + name;
@@ -34,6 +34,17 @@ static void Shot(const std::string& name, HWND window) {
     if (!WaitFor([&] { return GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES; }, 30000)) {
         throw std::runtime_error("no screenshot was taken for " + stem);
     }
+}
+
+// A message box over the wizard. Without a window manager Wine never paints a
+// box where it overlaps another window of its process, so the box is moved
+// just below the wizard for its shot.
+static void BoxShot(const std::string& name, HWND box, HWND main) {
+    RECT wizard{}, place{};
+    if (IsWindow(main) && GetWindowRect(main, &wizard) && GetWindowRect(box, &place)) {
+        SetWindowPos(box, HWND_TOP, place.left, wizard.bottom + 8, 0, 0, SWP_NOSIZE);
+    }
+    Shot(name, box);
 }
 
 static void Require(bool condition, const std::string& what) {
@@ -71,21 +82,21 @@ static void Walk(SetupProcess& setup) {
     Shot("copy-picked", main);
     ClickButton(main, CmdNext);
     HWND box = NextBox(pid, "folder found");
-    Shot("folder-found", box);
+    BoxShot("folder-found", box, main);
     Answer(box, IDOK);
     box = NextBox(pid, "install result");
-    Shot("install-result", box);
+    BoxShot("install-result", box, main);
     Answer(box, IDOK);
     Shot("progress-page", main);
     ClickButton(main, CmdExit);
     box = NextBox(pid, "exit confirmation");
-    Shot("exit-confirmation", box);
+    BoxShot("exit-confirmation", box, main);
     Answer(box, IDYES);
     box = NextBox(pid, "other copies");
-    Shot("other-copies", box);
+    BoxShot("other-copies", box, main);
     Answer(box, IDOK);
     box = NextBox(pid, "launch question");
-    Shot("launch-question", box);
+    BoxShot("launch-question", box, main);
     Answer(box, IDNO);
     Require(setup.waitExit(20000) == 0, "setup.exe did not end with exit code 0");
 }

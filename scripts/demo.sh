@@ -18,7 +18,11 @@ else
 fi
 
 echo "== building"
-BUILD="$("$ROOT/scripts/build.sh")"
+mkdir -p "$DEMO"
+if ! BUILD="$("$ROOT/scripts/build.sh" 2>"$DEMO/build.log")"; then
+    cat "$DEMO/build.log" >&2
+    exit 1
+fi
 if [ "$(basename "$BUILD")" = x86_64 ]; then
     echo "note: this machine's Wine cannot run 32-bit programs (the kernel's 32-bit emulation is off),"
     echo "      so the demo runs the x86_64 build of the same sources; the shipped program is build/i686/setup.exe."
@@ -39,7 +43,8 @@ if [ "$INTERACTIVE" = 0 ]; then
     "${ENV[@]}" stop >/dev/null 2>&1 || true
 fi
 "${ENV[@]}" start
-winpath() { "${ENV[@]}" shell winepath -w "$1" 2>/dev/null; }
+# A Linux path as Wine shows it to Windows programs (drive Z: is the root).
+winpath() { echo "Z:${1//\//\\}"; }
 
 echo "== preparing installed copies of the demo target program"
 DRIVE_C="$STATE/prefix/drive_c"
@@ -82,7 +87,18 @@ while [ ! -e "$SHOTS/walk.ok" ] && [ ! -e "$SHOTS/walk.failed" ]; do
     for want in "$SHOTS"/*.want; do
         [ -e "$want" ] || continue
         stem="${want%.want}"
-        "${ENV[@]}" shell sh -c 'xwd -root -silent | convert xwd:- "$1"' _ "$stem.png"
+        # Wine puts what a window painted on the screen a moment later, so the
+        # shot is taken once three grabs in a row agree.
+        "${ENV[@]}" shell sh -c '
+            last=""; same=0; tries=0
+            while [ $same -lt 2 ] && [ $tries -lt 40 ]; do
+                xwd -root -silent > "$1.xwd"
+                now="$(md5sum < "$1.xwd")"
+                if [ "$now" = "$last" ]; then same=$((same + 1)); else same=0; fi
+                last="$now"; tries=$((tries + 1))
+                sleep 0.1
+            done
+            convert "xwd:$1.xwd" "$1.png" && rm -f "$1.xwd"' _ "$stem"
         rm -f "$want"
         touch "$stem.done"
         echo "   $(basename "$stem").png"
