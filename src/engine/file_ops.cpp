@@ -28,14 +28,15 @@ static bool FolderExists(const std::string& folder) {
 
 bool CreateFolderTree(const std::string& folder) {
     if (folder.empty() || FolderExists(folder)) return !folder.empty();
-    size_t cut = folder.find_last_of('\\');
+    size_t cut = folder.find_last_of("\\/");
     if (cut != std::string::npos && cut > 0 && folder[cut - 1] != ':') CreateFolderTree(folder.substr(0, cut));
     CreateDirectoryA(folder.c_str(), nullptr);
     return FolderExists(folder);
 }
 
+// The system takes "/" between names as it takes "\\".
 static std::string FolderOf(const std::string& path) {
-    size_t cut = path.find_last_of('\\');
+    size_t cut = path.find_last_of("\\/");
     return cut == std::string::npos ? std::string() : path.substr(0, cut);
 }
 

@@ -20,6 +20,11 @@ static std::string ShownElapsedText;
 static int RangeTop = 0;
 static int BarWidth = 0;
 static int ShownBarPixels = -1;
+// Under Wine every look at the queue costs about 50 microseconds, a repaint far
+// more; draining it at most every 20 ms keeps the window as lively as a 50 Hz
+// screen while thousands of quick steps stay cheap.
+static const DWORD PumpInterval = 20;
+static DWORD LastPumpTick = 0;
 
 void CreateProgressControls() {
     ProgressBar = CreateControl("msctls_progress32", "", ChildStyle, 80, 163, 340, 20, MainWindow, 0, FontNormal);
@@ -28,6 +33,7 @@ void CreateProgressControls() {
     RangeTop = 0;
     ShownBarPixels = -1;
     QuitPumped = false;
+    LastPumpTick = GetTickCount() - PumpInterval;
     UpdateWindow(MainWindow);
 }
 
@@ -52,7 +58,8 @@ static int BarPixels(int position) {
 }
 
 void ShowProgressStep(int position) {
-    std::string text = LblElapsed + " " + FormatElapsedTime(ElapsedSince(StartTick, GetTickCount()));
+    DWORD now = GetTickCount();
+    std::string text = LblElapsed + " " + FormatElapsedTime(ElapsedSince(StartTick, now));
     if (text != ShownElapsedText) {
         SetWindowTextA(ElapsedLabel, text.c_str());
         ShownElapsedText = text;
@@ -62,7 +69,10 @@ void ShowProgressStep(int position) {
         SendMessageA(ProgressBar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
         ShownBarPixels = pixels;
     }
-    PumpMessages();
+    if (now - LastPumpTick >= PumpInterval) {
+        PumpMessages();
+        LastPumpTick = now;
+    }
 }
 
 void PumpMessages() {

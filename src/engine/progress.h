@@ -12,7 +12,8 @@ extern int QuitPumpedCode; // its exit code, to post it again
 void CreateProgressControls();
 // PBM_SETRANGE 0..total, the total cut to 16 bits.
 void SetProgressRange(int total);
-// Moves the bar to `position`, shows the elapsed time, drains the queue.
+// Moves the bar to `position`, shows the elapsed time, drains the queue (at
+// most every few milliseconds; a bar or label that would not change is left alone).
 void ShowProgressStep(int position);
 // Takes and dispatches every waiting message; never waits.
 void PumpMessages();
