@@ -10,6 +10,7 @@
 #include "engine/progress.h"
 #include "engine/text_lines.h"
 #include "lang/catalogue.h"
+#include "support/box_watcher.h"
 #include "ui/pages.h"
 #include "ui/toolkit.h"
 
@@ -108,62 +109,29 @@ void InstallStage::PackFile(const std::string& relative, const std::string& byte
     WriteBytes(source + "\\PACK\\" + relative, bytes);
 }
 
-static std::string TextOf(HWND window) {
-    char text[512] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
-struct BoxSearch {
-    DWORD process;
-    HWND found;
-};
-
-static BOOL CALLBACK FindResultBox(HWND window, LPARAM data) {
-    auto* search = reinterpret_cast<BoxSearch*>(data);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    char className[64] = "";
-    GetClassNameA(window, className, sizeof className);
-    if (process != search->process || std::string(className) != "#32770" || !IsWindowVisible(window)) return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
-static void WatchForResultBox(DWORD mainThread, InstallOutcome& outcome) {
-    DWORD deadline = GetTickCount() + 60000;
-    BoxSearch search{GetCurrentProcessId(), nullptr};
-    while (!search.found && GetTickCount() < deadline) {
-        EnumWindows(FindResultBox, reinterpret_cast<LPARAM>(&search));
-        if (!search.found) Sleep(2);
-    }
-    if (search.found) {
-        HWND box = search.found;
-        outcome.boxSeen = true;
-        outcome.boxText = TextOf(GetDlgItem(box, 0xFFFF));
-        outcome.boxCaption = TextOf(box);
-        if (IsWindow(ProgressBar)) {
-            outcome.barPosition = static_cast<int>(SendMessageA(ProgressBar, PBM_GETPOS, 0, 0));
-            outcome.barTop = static_cast<int>(SendMessageA(ProgressBar, PBM_GETRANGE, FALSE, 0));
-            outcome.elapsedText = TextOf(ElapsedLabel);
-            outcome.headerText = TextOf(HeaderLabel);
-            outcome.exitEnabled = IsWindowEnabled(ExitButton);
-            outcome.nextEnabled = IsWindowEnabled(NextButton);
-            outcome.backEnabled = IsWindowEnabled(BackButton);
-        }
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
-        while (IsWindow(box) && GetTickCount() < deadline) Sleep(2);
-    }
-    // The page then waits for the window's end; a test ends that wait itself.
-    if (IsWindow(MainWindow)) PostThreadMessageA(mainThread, WM_QUIT, 0, 0);
+// Notes the window state while the result box is up.
+static void NoteRunState(InstallOutcome& outcome) {
+    if (!IsWindow(ProgressBar)) return;
+    outcome.barPosition = static_cast<int>(SendMessageA(ProgressBar, PBM_GETPOS, 0, 0));
+    outcome.barTop = static_cast<int>(SendMessageA(ProgressBar, PBM_GETRANGE, FALSE, 0));
+    outcome.elapsedText = WindowTextOf(ElapsedLabel);
+    outcome.headerText = WindowTextOf(HeaderLabel);
+    outcome.exitEnabled = IsWindowEnabled(ExitButton);
+    outcome.nextEnabled = IsWindowEnabled(NextButton);
+    outcome.backEnabled = IsWindowEnabled(BackButton);
 }
 
 InstallOutcome InstallStage::Install(bool closeDuringRun) {
     InstallOutcome outcome;
     if (closeDuringRun) PostMessageA(MainWindow, DestroyRequest, 0, 0);
-    std::thread watcher(WatchForResultBox, GetCurrentThreadId(), std::ref(outcome));
+    DWORD mainThread = GetCurrentThreadId();
+    AnsweredBox box;
+    std::thread watcher([&] { box = AnswerNextBox(mainThread, MainWindow, [&](HWND) { NoteRunState(outcome); }); });
     RunInstall();
     watcher.join();
+    outcome.boxSeen = box.seen;
+    outcome.boxText = box.text;
+    outcome.boxCaption = box.caption;
     return outcome;
 }
 
