@@ -18,6 +18,10 @@ TEST(ScriptLines, CountsLinesWhateverTheLastLineEnd) {
     EXPECT_EQ(CountScriptLines(folder / "absent.ini"), 0);
     EXPECT_EQ(CountScriptLines(folder / "old.ini"), 0) << "a file from before 1980 counts as absent";
     EXPECT_FALSE(FileIsPresent(folder.path)) << "a folder is never present";
+    EXPECT_FALSE(FileIsPresent(folder / "crlf.ini\\"));
+    EXPECT_FALSE(FileIsPresent(""));
+    EXPECT_TRUE(FileIsPresent(folder / "c*.ini")) << "the path is a search pattern";
+    EXPECT_FALSE(FileIsPresent(folder / "o?d.ini")) << "the only match is from before 1980";
 }
 
 TEST(PackageCopy, CreatesFoldersAndAcceptsForwardSlashes) {
