@@ -67,8 +67,11 @@ bool ShellCopyToFolder(const std::string& source, const std::string& folder) {
 
 bool CopyPackageFile(const std::string& source, const std::string& destination) {
     std::string folder = FolderOf(destination);
-    CreateFolderTree(folder);
-    CopyFileA(source.c_str(), destination.c_str(), FALSE);
+    // The folders are made only when the copy needs them: the outcome is the
+    // same, and most copies go to folders that are there already.
+    if (!CopyFileA(source.c_str(), destination.c_str(), FALSE) && CreateFolderTree(folder)) {
+        CopyFileA(source.c_str(), destination.c_str(), FALSE);
+    }
     if (!FileIsPresent(destination)) ShellCopyToFolder(source, folder);
     return FileIsPresent(destination);
 }

@@ -133,6 +133,7 @@ void RunInstall() {
     } catch (const FileError&) {
         run.ok = false;
     }
+    FinishProgressSteps();
     if (run.ok) {
         ShowMessageBox(MsgInstallOk, CapMessage, "info", MB_SYSTEMMODAL);
     } else {

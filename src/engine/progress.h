@@ -12,9 +12,12 @@ extern int QuitPumpedCode; // its exit code, to post it again
 void CreateProgressControls();
 // PBM_SETRANGE 0..total, the total cut to 16 bits.
 void SetProgressRange(int total);
-// Moves the bar to `position`, shows the elapsed time, drains the queue (at
-// most every few milliseconds; a bar or label that would not change is left alone).
+// Moves the bar to `position`, shows the elapsed time, drains the queue. The
+// bar and the queue are looked after at most every few milliseconds, the label
+// only when its text changes.
 void ShowProgressStep(int position);
+// Shows the position of the last step if the bar has not caught up yet.
+void FinishProgressSteps();
 // Takes and dispatches every waiting message; never waits.
 void PumpMessages();
 // Takes one waiting message off the queue (dispatching all but WM_QUIT); false

@@ -122,10 +122,8 @@ static void UninstallScripts(const std::string& source) {
     WriteTextLines(source + "\\Script_Uninstall_Add.ini", add);
 }
 
-static double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
+// The quickest of several rounds: the machine's other work only ever adds time.
+static double Fastest(const std::vector<double>& values) { return *std::min_element(values.begin(), values.end()); }
 
 int main() {
     setvbuf(stdout, nullptr, _IONBF, 0);
@@ -142,14 +140,16 @@ int main() {
     MakeWizardWindow();
 
     std::vector<double> bare, install;
-    for (int round = 0; round < 3; ++round) {
+    for (int round = 0; round < 6; ++round) {
         std::string suffix = std::to_string(round);
+        // Alternate the order, so neither side always follows the other's writes.
+        if (round % 2) install.push_back(TimedInstall(root + "\\Target" + suffix));
         bare.push_back(BareCopy(source + "\\PACK", root + "\\Bare" + suffix, lines));
-        install.push_back(TimedInstall(root + "\\Target" + suffix));
+        if (round % 2 == 0) install.push_back(TimedInstall(root + "\\Target" + suffix));
     }
-    double copyRatio = Median(install) / Median(bare);
+    double copyRatio = Fastest(install) / Fastest(bare);
     std::printf("copy: %d small + %d large files: RunInstall %.3f s, bare CopyFileA loop %.3f s, ratio %.2fx (goal <= 1.25x)\n",
-                SmallFiles, LargeFiles, Median(install), Median(bare), copyRatio);
+                SmallFiles, LargeFiles, Fastest(install), Fastest(bare), copyRatio);
 
     DeleteFileA((source + "\\Script_ACopy.ini").c_str());
     std::string target = root + "\\Record";
@@ -161,7 +161,7 @@ int main() {
     CreateProgressControls();
     SetProgressRange(2000);
     std::vector<double> plain, phase;
-    for (int round = 0; round < 5; ++round) {
+    for (int round = 0; round < 7; ++round) {
         WriteTextLines(record, recordLines);
         double start = Seconds();
         WriteTextLines(target + "\\copy.ini", ReadTextLines(record));
@@ -173,10 +173,10 @@ int main() {
         ApplyUninstallAdd(steps);
         phase.push_back(Seconds() - start);
     }
-    double recordRatio = Median(phase) / Median(plain);
+    double recordRatio = Fastest(phase) / Fastest(plain);
     std::printf("uninstall: 20,000-line record, 2,000 clear and 2,000 add lines: phase %.4f s, one read + write %.4f s, "
                 "ratio %.2fx (goal <= 10x)\n",
-                Median(phase), Median(plain), recordRatio);
+                Fastest(phase), Fastest(plain), recordRatio);
     std::printf("record now %zu lines\n", ReadTextLines(record).size());
     DestroyWindow(MainWindow);
     return copyRatio <= 1.25 && recordRatio <= 10 ? 0 : 2;
