@@ -14,3 +14,7 @@ set(PURE_TESTS
     tests/driver/pack_info_test.cpp
     tests/discovery/path_time_test.cpp
 )
+# Test-only pure helpers every fuzz target (tests/fuzz/*_fuzz.cpp) links with.
+set(PURE_FUZZ_SUPPORT
+    tests/fuzz/fuzz_support.cpp
+)
