@@ -5,6 +5,7 @@ set(PURE_SOURCES
     src/driver/pack_info.cpp
     src/lang/language_list.cpp
     src/lang/catalogue.cpp
+    src/discovery/version_match.cpp
 )
 # Tests (and test-only helpers such as reference implementations) that need no Windows header.
 set(PURE_TESTS
