@@ -10,4 +10,5 @@ set(PURE_SOURCES
 # Tests (and test-only helpers such as reference implementations) that need no Windows header.
 set(PURE_TESTS
     tests/engine/text_lines_test.cpp
+    tests/discovery/version_match_test.cpp
 )
