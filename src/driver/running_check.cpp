@@ -38,11 +38,21 @@ static const ToolHelp& KernelTools() {
     return tools;
 }
 
+// A process that is loading or unloading a module can refuse one snapshot.
+static HANDLE TakeModuleSnapshot(SnapshotFn snapshot, DWORD processId) {
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        handle = snapshot(TH32CS_SNAPMODULE, processId);
+        if (handle != INVALID_HANDLE_VALUE || GetLastError() != ERROR_BAD_LENGTH) break;
+    }
+    return handle;
+}
+
 bool GetProcessModules(DWORD processId, TModuleArray& modules) {
     modules.clear();
     const ToolHelp& tools = KernelTools();
     if (!tools.snapshot || !tools.first || !tools.next) return false;
-    FileHandle snapshot(tools.snapshot(TH32CS_SNAPMODULE, processId));
+    FileHandle snapshot(TakeModuleSnapshot(tools.snapshot, processId));
     if (!snapshot.valid()) return false;
     MODULEENTRY32 entry{};
     entry.dwSize = sizeof entry;

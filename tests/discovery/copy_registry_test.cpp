@@ -50,14 +50,15 @@ TEST_F(PruneTest, StaleRecordsGoAndTheRestMoveDown) {
     std::string v1 = InstallTargetCopy("target_v1", dir / "a");
     std::string v2 = InstallTargetCopy("target_v2", dir / "b");
     std::string nover = InstallTargetCopy("target_nover", dir / "c");
-    WriteCopyRecord(1, dir / "gone\\Quill.exe", "1.2.3.4", "Quillset");  // no file
-    WriteCopyRecord(2, v1, "2.0.0.0", "Quillset");                       // version moved on
-    WriteCopyRecord(3, v1, "1.2.3.9", "Quillset");                       // same first five characters
-    WriteCopyRecord(4, dir / "a", "", "Quillset");                       // a folder, not a file
-    WriteCopyRecord(5, v2, "2.0.0.0", "Other");
-    WriteCopyRecord(6, nover, "", "Quillset");                           // no version on either side
+    WriteCopyRecords({
+        {dir / "gone\\Quill.exe", "1.2.3.4", "Quillset"},  // no file
+        {v1, "2.0.0.0", "Quillset"},                       // version moved on
+        {v1, "1.2.3.9", "Quillset"},                       // same first five characters
+        {dir / "a", "", "Quillset"},                       // a folder, not a file
+        {v2, "2.0.0.0", "Other"},
+        {nover, "", "Quillset"},                           // no version on either side
+    });
     ASSERT_TRUE(WriteRegString(HKEY_CURRENT_USER, CopyRecordPath(5) + "\\Extra", "dropped on move"));
-    WriteCopyCount(6);
 
     PruneCopyRecords("", "", "");
 
@@ -82,10 +83,11 @@ TEST_F(PruneTest, StaleRecordsGoAndTheRestMoveDown) {
 TEST_F(PruneTest, LastRecordGoneTakesTheKeyWithIt) {
     ScratchDir dir;
     std::string v1 = InstallTargetCopy("target_v1", dir / "a");
-    WriteCopyRecord(1, dir / "missing.exe", "1.2.3.4", "Quillset");
-    WriteCopyRecord(2, v1, "1.0.0.0", "Quillset");
-    WriteCopyRecord(3, "", "", "Quillset");
-    WriteCopyCount(3);
+    WriteCopyRecords({
+        {dir / "missing.exe", "1.2.3.4", "Quillset"},
+        {v1, "1.0.0.0", "Quillset"},
+        {"", "", "Quillset"},
+    });
     PruneCopyRecords("", "", "");
     EXPECT_FALSE(CopyRecordsKeyExists());
 }
@@ -108,9 +110,10 @@ TEST_F(PruneTest, TheGivenRecordGoesWhateverItsLatinCase) {
     ScratchDir dir;
     std::string v1 = InstallTargetCopy("target_v1", dir / "a");
     std::string v2 = InstallTargetCopy("target_v2", dir / "b");
-    WriteCopyRecord(1, v1, "1.2.3.4", "Quillset");
-    WriteCopyRecord(2, v2, "2.0.0.0", "Quillset");
-    WriteCopyCount(2);
+    WriteCopyRecords({
+        {v1, "1.2.3.4", "Quillset"},
+        {v2, "2.0.0.0", "Quillset"},
+    });
     PruneCopyRecords(LatinUpper(v1), "QUILLSET", "1.2.3.4");
     EXPECT_EQ(StoredCount(), 1);
     EXPECT_EQ(ReadCopyRecord(CopyRecordPath(1)).ExePatch, v2);
@@ -138,11 +141,12 @@ using FindTest = CopyRecordsTest;
 
 TEST_F(FindTest, WalksRecordsOfTheProgramInOrder) {
     // Records need not point at real files: the walk reads the registry only.
-    WriteCopyRecord(1, "C:\\One\\Quill.exe", "1", "Other");
-    WriteCopyRecord(2, "C:\\Two\\Quill.exe", "1", "QUILLSET");
-    WriteCopyRecord(3, "C:\\Three\\Quill.exe", "1", "Перо");
-    WriteCopyRecord(4, "C:\\Four\\Quill.exe", "1", "quillset");
-    WriteCopyCount(4);
+    WriteCopyRecords({
+        {"C:\\One\\Quill.exe", "1", "Other"},
+        {"C:\\Two\\Quill.exe", "1", "QUILLSET"},
+        {"C:\\Three\\Quill.exe", "1", "Перо"},
+        {"C:\\Four\\Quill.exe", "1", "quillset"},
+    });
 
     int last = 0;
     std::string exe;

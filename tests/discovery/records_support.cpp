@@ -35,6 +35,14 @@ void WriteCopyCount(int count) {
     ASSERT_TRUE(WriteRegInteger(HKEY_CURRENT_USER, std::string(CopyRecordsKey) + "\\QuillsetPatchCount", count));
 }
 
+void WriteCopyRecords(const std::vector<TCopyRecord>& records) {
+    for (size_t i = 0; i < records.size(); ++i) {
+        const TCopyRecord& r = records[i];
+        WriteCopyRecord(static_cast<int>(i) + 1, r.ExePatch, r.Version, r.ProgramName);
+    }
+    WriteCopyCount(static_cast<int>(records.size()));
+}
+
 bool CopyRecordExists(int number) { return RegKeyExists(HKEY_CURRENT_USER, CopyRecordPath(number) + "\\"); }
 
 bool CopyRecordsKeyExists() { return RegKeyExists(HKEY_CURRENT_USER, std::string(CopyRecordsKey) + "\\"); }

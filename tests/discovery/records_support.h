@@ -2,14 +2,19 @@
 // cleared and filled by hand, and copies of the stand-in target program.
 #pragma once
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
+
+#include "discovery/copy_registry.h"
 
 // Removes the copy records key with all its record keys.
 void ClearCopyRecords();
 void WriteCopyRecord(int number, const std::string& exePath, const std::string& version,
                      const std::string& programName);
 void WriteCopyCount(int count);
+// Writes the records as numbers 1..N and the count N.
+void WriteCopyRecords(const std::vector<TCopyRecord>& records);
 bool CopyRecordExists(int number);
 bool CopyRecordsKeyExists();
 

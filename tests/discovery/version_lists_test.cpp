@@ -99,9 +99,10 @@ protected:
 
 TEST_F(CollectTest, OneCopyRecordedTwiceNeedsNoList) {
     std::string exe = InstallTargetCopy("target_v1", copies / "a");
-    WriteCopyRecord(1, exe, "1.2.3.4", "Quillset");
-    WriteCopyRecord(2, exe, "1.2.3.4", "QUILLSET");
-    WriteCopyCount(2);
+    WriteCopyRecords({
+        {exe, "1.2.3.4", "Quillset"},
+        {exe, "1.2.3.4", "QUILLSET"},
+    });
     Collect();
     EXPECT_EQ(FoundCopies[0], exe);
     EXPECT_FALSE(listCreated);
@@ -155,10 +156,11 @@ TEST_F(CollectTest, StartedCopiesAreListedInDiscoveryOrder) {
 TEST_F(CollectTest, PathsDifferingInCaseAreDistinct) {
     std::string exe = InstallTargetCopy("target_v1", copies / "a");
     std::string upper = copies / "A\\Quill.exe";
-    WriteCopyRecord(1, exe, "1.2.3.4", "Quillset");
-    WriteCopyRecord(2, upper, "1.2.3.4", "Quillset");
-    WriteCopyRecord(3, exe, "1.2.3.4", "Quillset");
-    WriteCopyCount(3);
+    WriteCopyRecords({
+        {exe, "1.2.3.4", "Quillset"},
+        {upper, "1.2.3.4", "Quillset"},
+        {exe, "1.2.3.4", "Quillset"},
+    });
     Collect();
     ASSERT_TRUE(listCreated);
     EXPECT_EQ(Listed(), (std::vector<std::string>{exe, upper}));
@@ -182,10 +184,11 @@ TEST_F(CollectTest, CopiesPastTheEleventhAreDropped) {
 TEST_F(CollectTest, AMatchingRecordWithoutExecutableEndsTheWalk) {
     std::string a = InstallTargetCopy("target_v1", copies / "a");
     std::string b = InstallTargetCopy("target_v1", copies / "b");
-    WriteCopyRecord(1, a, "1.2.3.4", "Quillset");
-    WriteCopyRecord(2, "", "", "Quillset");
-    WriteCopyRecord(3, b, "1.2.3.4", "Quillset");
-    WriteCopyCount(3);
+    WriteCopyRecords({
+        {a, "1.2.3.4", "Quillset"},
+        {"", "", "Quillset"},
+        {b, "1.2.3.4", "Quillset"},
+    });
     Collect();
     EXPECT_EQ(FoundCopies[0], a);
     EXPECT_FALSE(listCreated);
@@ -196,11 +199,12 @@ TEST_F(CollectTest, UnfitCopiesAndOtherProgramsAreSkipped) {
     std::string old = InstallTargetCopy("target_v2", copies / "old");
     std::string installed = InstallTargetCopy("target_v2", copies / "installed");
     WriteBytes(copies / "installed\\Resource\\Packages.ini", "QuillPack/1.0\r\n");
-    WriteCopyRecord(1, old, "2.0.0.0", "Quillset");
-    WriteCopyRecord(2, fit, "1.2.3.4", "Other");
-    WriteCopyRecord(3, installed, "2.0.0.0", "Quillset");
-    WriteCopyRecord(4, fit, "1.2.3.4", "Quillset");
-    WriteCopyCount(4);
+    WriteCopyRecords({
+        {old, "2.0.0.0", "Quillset"},
+        {fit, "1.2.3.4", "Other"},
+        {installed, "2.0.0.0", "Quillset"},
+        {fit, "1.2.3.4", "Quillset"},
+    });
     Collect();
     ASSERT_TRUE(listCreated);
     EXPECT_EQ(Listed(), (std::vector<std::string>{installed, fit}));
