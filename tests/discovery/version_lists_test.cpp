@@ -153,6 +153,29 @@ TEST_F(CollectTest, StartedCopiesAreListedInDiscoveryOrder) {
     EXPECT_EQ(tool.uFlags & (TTF_TRACK | TTF_ABSOLUTE), static_cast<UINT>(TTF_TRACK | TTF_ABSOLUTE));
 }
 
+TEST_F(CollectTest, ALongPathShowsItsTipWhileHovered) {
+    std::string shortPath = InstallTargetCopy("target_v1", copies / "a");
+    std::string longPath = InstallTargetCopy("target_v1", copies / std::string(90, 'q'));
+    WriteCopyRecords({{shortPath, "1.2.3.4", "Quillset"}, {longPath, "1.2.3.4", "Quillset"}});
+    Collect();
+    ASSERT_TRUE(listCreated);
+    ShowWindow(MainWindow, SW_SHOWNORMAL);
+    RECT box;
+    GetWindowRect(PageList, &box);
+    HoverTipsOn = 1;
+    ShownTipItem = -1;
+    SetCursorPos(box.left + 50, box.top + 13 + 6);  // on the second row
+    UpdateHoverTip();
+    EXPECT_EQ(ShownTipItem, 1);
+    EXPECT_TRUE(IsWindowVisible(TipWindow));
+    SetCursorPos(box.left + 50, box.top + 6);  // the first row fits the list
+    UpdateHoverTip();
+    EXPECT_EQ(ShownTipItem, -1);
+    EXPECT_FALSE(IsWindowVisible(TipWindow));
+    HoverTipsOn = 0;
+    ShowWindow(MainWindow, SW_HIDE);
+}
+
 TEST_F(CollectTest, PathsDifferingInCaseAreDistinct) {
     std::string exe = InstallTargetCopy("target_v1", copies / "a");
     std::string upper = copies / "A\\Quill.exe";
