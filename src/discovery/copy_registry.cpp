@@ -1,0 +1,164 @@
+#include "discovery/copy_registry.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "discovery/mini_reg.h"
+#include "discovery/version_match.h"
+#include "driver/hardening.h"
+#include "driver/pack_info.h"
+#include "engine/file_ops.h"
+
+const char CopyRecordsKey[] = "Software\\Torvane\\QuillsetPatch";
+static const char CountName[] = "QuillsetPatchCount";
+static const char RecordPrefix[] = "QuillsetPatch";
+
+// version.dll is not one of the system's known DLLs, so a copy planted beside
+// the program would win an ordinary import: its three functions are taken from
+// the system folder's copy, loaded by full path at first use.
+struct VersionApi {
+    DWORD(WINAPI* size)(LPCSTR, LPDWORD) = nullptr;
+    BOOL(WINAPI* read)(LPCSTR, DWORD, DWORD, LPVOID) = nullptr;
+    BOOL(WINAPI* query)(LPCVOID, LPCSTR, LPVOID*, PUINT) = nullptr;
+};
+
+static const VersionApi& Version() {
+    static const VersionApi api = [] {
+        VersionApi found;
+        found.size = SystemFunctionAs<decltype(found.size)>("version.dll", "GetFileVersionInfoSizeA");
+        found.read = SystemFunctionAs<decltype(found.read)>("version.dll", "GetFileVersionInfoA");
+        found.query = SystemFunctionAs<decltype(found.query)>("version.dll", "VerQueryValueA");
+        return found;
+    }();
+    return api;
+}
+
+static DWORD VersionInfoSize(const std::string& path, DWORD& handle) {
+    return Version().size ? Version().size(path.c_str(), &handle) : 0;
+}
+
+static bool VersionInfoRead(const std::string& path, DWORD handle, std::vector<BYTE>& block) {
+    return Version().read &&
+           Version().read(path.c_str(), handle, static_cast<DWORD>(block.size()), block.data()) != 0;
+}
+
+static bool VersionInfoQuery(std::vector<BYTE>& block, const std::string& subBlock, void*& value, UINT& length) {
+    value = nullptr;
+    length = 0;
+    return Version().query && Version().query(block.data(), subBlock.c_str(), &value, &length) != 0 &&
+           value != nullptr;
+}
+
+static std::string TranslationDigits(std::vector<BYTE>& block) {
+    void* value = nullptr;
+    UINT length = 0;
+    if (!VersionInfoQuery(block, "\\VarFileInfo\\Translation", value, length) || length < 4) return "";
+    const BYTE* entry = static_cast<const BYTE*>(value);
+    unsigned language = entry[0] | (entry[1] << 8);
+    unsigned codePage = entry[2] | (entry[3] << 8);
+    char digits[9];
+    std::snprintf(digits, sizeof digits, "%04X%04X", language, codePage);
+    return digits;
+}
+
+std::string GetFileVersionString(const std::string& path) {
+    DWORD handle = 0;
+    DWORD size = VersionInfoSize(path, handle);
+    if (size == 0) return "";
+    std::vector<BYTE> block(size);
+    if (!VersionInfoRead(path, handle, block)) return "";
+    void* value = nullptr;
+    UINT length = 0;
+    if (!VersionInfoQuery(block, "\\StringFileInfo\\" + TranslationDigits(block) + "\\FileVersion", value, length))
+        return "";
+    // The text lies inside the block; never read past its end even if it lacks a NUL.
+    const char* text = static_cast<const char*>(value);
+    const char* end = reinterpret_cast<const char*>(block.data() + block.size());
+    size_t n = 0;
+    while (text + n < end && text[n] != '\0') ++n;
+    return std::string(text, n);
+}
+
+std::string CopyRecordPath(int number) {
+    return std::string(CopyRecordsKey) + "\\" + RecordPrefix + std::to_string(number);
+}
+
+static std::string CountPath() { return std::string(CopyRecordsKey) + "\\" + CountName; }
+
+static bool RecordsKeyExists() { return RegKeyExists(HKEY_CURRENT_USER, std::string(CopyRecordsKey) + "\\"); }
+
+int ReadCopyCount() {
+    int count = 0;
+    if (!RegValueExists(HKEY_CURRENT_USER, CountPath())) return 0;
+    if (!ReadRegInteger(HKEY_CURRENT_USER, CountPath(), count)) return 0;
+    return count < 0 ? 0 : count;
+}
+
+static std::string ReadRecordValue(const std::string& recordPath, const char* name) {
+    std::string path = recordPath + "\\" + name;
+    std::string text;
+    if (!RegValueExists(HKEY_CURRENT_USER, path) || !ReadRegString(HKEY_CURRENT_USER, path, text)) return "";
+    return text;
+}
+
+TCopyRecord ReadCopyRecord(const std::string& recordPath) {
+    return {ReadRecordValue(recordPath, "ExePatch"), ReadRecordValue(recordPath, "Version"),
+            ReadRecordValue(recordPath, "ProgramName")};
+}
+
+static bool IsStale(const TCopyRecord& record) {
+    if (!FileIsPresent(record.ExePatch)) return true;
+    return !VersionsMatch(record.Version, GetFileVersionString(record.ExePatch));
+}
+
+static bool IsGivenRecord(const TCopyRecord& record, const std::string& exePath, const std::string& programName,
+                          const std::string& version) {
+    return EqualsAsciiNoCase(record.ExePatch, exePath) && EqualsAsciiNoCase(record.Version, version) &&
+           EqualsAsciiNoCase(record.ProgramName, programName);
+}
+
+void PruneCopyRecords(const std::string& exePath, const std::string& programName, const std::string& version) {
+    if (!RecordsKeyExists()) return;
+    int count = ReadCopyCount();
+    if (count <= 0) return;
+    int removed = 0;
+    for (int i = 1; i <= count; ++i) {
+        int slot = i - removed;
+        TCopyRecord record = ReadCopyRecord(CopyRecordPath(slot));
+        if (IsStale(record) || IsGivenRecord(record, exePath, programName, version)) {
+            DeleteRegKey(HKEY_CURRENT_USER, CopyRecordPath(slot));
+            for (int k = slot + 1; k <= count - removed; ++k) {
+                if (RegKeyExists(HKEY_CURRENT_USER, CopyRecordPath(k) + "\\"))
+                    MoveCopyRecord(CopyRecordPath(k), CopyRecordPath(k - 1));
+            }
+            ++removed;
+        }
+        WriteRegInteger(HKEY_CURRENT_USER, CountPath(), count - removed);
+    }
+    if (count - removed == 0) DeleteRegKey(HKEY_CURRENT_USER, CopyRecordsKey);
+}
+
+void MoveCopyRecord(const std::string& source, const std::string& destination) {
+    TCopyRecord record = ReadCopyRecord(source);
+    WriteRegString(HKEY_CURRENT_USER, destination + "\\ExePatch", record.ExePatch);
+    WriteRegString(HKEY_CURRENT_USER, destination + "\\Version", record.Version);
+    WriteRegString(HKEY_CURRENT_USER, destination + "\\ProgramName", record.ProgramName);
+    DeleteRegKey(HKEY_CURRENT_USER, source);
+}
+
+void FindNextCopy(const std::string& programName, int& lastNumber, std::string& exePath) {
+    exePath.clear();
+    if (!RecordsKeyExists()) return;
+    int count = ReadCopyCount();
+    if (lastNumber >= count) return;
+    for (int n = lastNumber < 0 ? 1 : lastNumber + 1; n <= count; ++n) {
+        std::string recordPath = CopyRecordPath(n);
+        if (EqualsAsciiNoCase(ReadRecordValue(recordPath, "ProgramName"), programName)) {
+            exePath = ReadRecordValue(recordPath, "ExePatch");
+            lastNumber = n;
+            return;
+        }
+    }
+}
