@@ -7,6 +7,7 @@
 
 #include "discovery/mini_reg.h"
 #include "discovery/version_match.h"
+#include "driver/hardening.h"
 #include "driver/pack_info.h"
 #include "engine/file_ops.h"
 
@@ -14,19 +15,26 @@ const char CopyRecordsKey[] = "Software\\Torvane\\QuillsetPatch";
 static const char CountName[] = "QuillsetPatchCount";
 static const char RecordPrefix[] = "QuillsetPatch";
 
-// The three version.dll calls, kept together so they can be bound at run time.
+// The three version.dll calls. The library is not a known DLL, so it is bound
+// at run time from the system folder rather than imported.
 static DWORD VersionInfoSize(const std::string& path, DWORD& handle) {
-    return GetFileVersionInfoSizeA(path.c_str(), &handle);
+    using SizeFn = DWORD(WINAPI*)(LPCSTR, LPDWORD);
+    static const auto size = SystemFunctionAs<SizeFn>("version.dll", "GetFileVersionInfoSizeA");
+    return size ? size(path.c_str(), &handle) : 0;
 }
 
 static bool VersionInfoRead(const std::string& path, DWORD handle, std::vector<BYTE>& block) {
-    return GetFileVersionInfoA(path.c_str(), handle, static_cast<DWORD>(block.size()), block.data()) != 0;
+    using ReadFn = BOOL(WINAPI*)(LPCSTR, DWORD, DWORD, LPVOID);
+    static const auto read = SystemFunctionAs<ReadFn>("version.dll", "GetFileVersionInfoA");
+    return read && read(path.c_str(), handle, static_cast<DWORD>(block.size()), block.data()) != 0;
 }
 
 static bool VersionInfoQuery(std::vector<BYTE>& block, const std::string& subBlock, void*& value, UINT& length) {
+    using QueryFn = BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT);
+    static const auto query = SystemFunctionAs<QueryFn>("version.dll", "VerQueryValueA");
     value = nullptr;
     length = 0;
-    return VerQueryValueA(block.data(), subBlock.c_str(), &value, &length) != 0 && value != nullptr;
+    return query && query(block.data(), subBlock.c_str(), &value, &length) != 0 && value != nullptr;
 }
 
 static std::string TranslationDigits(std::vector<BYTE>& block) {
