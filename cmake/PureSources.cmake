@@ -11,6 +11,7 @@ set(PURE_SOURCES
 # Tests (and test-only helpers such as reference implementations) that need no Windows header.
 set(PURE_TESTS
     tests/engine/text_lines_test.cpp
+    tests/discovery/version_match_test.cpp
     tests/lang/catalogue_test.cpp
     tests/driver/pack_info_test.cpp
     tests/discovery/path_time_test.cpp

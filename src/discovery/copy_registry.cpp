@@ -15,40 +15,26 @@ const char CopyRecordsKey[] = "Software\\Torvane\\QuillsetPatch";
 static const char CountName[] = "QuillsetPatchCount";
 static const char RecordPrefix[] = "QuillsetPatch";
 
-// version.dll is not one of the system's known DLLs, so a copy planted beside
-// the program would win an ordinary import: its three functions are taken from
-// the system folder's copy, loaded by full path at first use.
-struct VersionApi {
-    DWORD(WINAPI* size)(LPCSTR, LPDWORD) = nullptr;
-    BOOL(WINAPI* read)(LPCSTR, DWORD, DWORD, LPVOID) = nullptr;
-    BOOL(WINAPI* query)(LPCVOID, LPCSTR, LPVOID*, PUINT) = nullptr;
-};
-
-static const VersionApi& Version() {
-    static const VersionApi api = [] {
-        VersionApi found;
-        found.size = SystemFunctionAs<decltype(found.size)>("version.dll", "GetFileVersionInfoSizeA");
-        found.read = SystemFunctionAs<decltype(found.read)>("version.dll", "GetFileVersionInfoA");
-        found.query = SystemFunctionAs<decltype(found.query)>("version.dll", "VerQueryValueA");
-        return found;
-    }();
-    return api;
-}
-
+// The three version.dll calls. The library is not a known DLL, so it is bound
+// at run time from the system folder rather than imported.
 static DWORD VersionInfoSize(const std::string& path, DWORD& handle) {
-    return Version().size ? Version().size(path.c_str(), &handle) : 0;
+    using SizeFn = DWORD(WINAPI*)(LPCSTR, LPDWORD);
+    static const auto size = SystemFunctionAs<SizeFn>("version.dll", "GetFileVersionInfoSizeA");
+    return size ? size(path.c_str(), &handle) : 0;
 }
 
 static bool VersionInfoRead(const std::string& path, DWORD handle, std::vector<BYTE>& block) {
-    return Version().read &&
-           Version().read(path.c_str(), handle, static_cast<DWORD>(block.size()), block.data()) != 0;
+    using ReadFn = BOOL(WINAPI*)(LPCSTR, DWORD, DWORD, LPVOID);
+    static const auto read = SystemFunctionAs<ReadFn>("version.dll", "GetFileVersionInfoA");
+    return read && read(path.c_str(), handle, static_cast<DWORD>(block.size()), block.data()) != 0;
 }
 
 static bool VersionInfoQuery(std::vector<BYTE>& block, const std::string& subBlock, void*& value, UINT& length) {
+    using QueryFn = BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT);
+    static const auto query = SystemFunctionAs<QueryFn>("version.dll", "VerQueryValueA");
     value = nullptr;
     length = 0;
-    return Version().query && Version().query(block.data(), subBlock.c_str(), &value, &length) != 0 &&
-           value != nullptr;
+    return query && query(block.data(), subBlock.c_str(), &value, &length) != 0 && value != nullptr;
 }
 
 static std::string TranslationDigits(std::vector<BYTE>& block) {

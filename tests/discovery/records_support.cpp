@@ -2,26 +2,12 @@
 
 #include <windows.h>
 
-#include <vector>
-
 #include "discovery/copy_registry.h"
 #include "discovery/mini_reg.h"
 #include "support/test_files.h"
+#include "support/test_registry.h"
 
-void ClearCopyRecords() {
-    HKEY base = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, CopyRecordsKey, 0, KEY_READ, &base) != ERROR_SUCCESS) return;
-    std::vector<std::string> names;
-    char name[256];
-    for (DWORD i = 0;; ++i) {
-        DWORD length = sizeof name;
-        if (RegEnumKeyExA(base, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        names.emplace_back(name, length);
-    }
-    RegCloseKey(base);
-    for (const std::string& key : names) RegDeleteKeyA(HKEY_CURRENT_USER, (std::string(CopyRecordsKey) + "\\" + key).c_str());
-    RegDeleteKeyA(HKEY_CURRENT_USER, CopyRecordsKey);
-}
+void ClearCopyRecords() { DeleteRegistryTree(HKEY_CURRENT_USER, CopyRecordsKey); }
 
 void WriteCopyRecord(int number, const std::string& exePath, const std::string& version,
                      const std::string& programName) {
