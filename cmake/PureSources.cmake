@@ -15,7 +15,6 @@ set(PURE_TESTS
     tests/lang/catalogue_test.cpp
     tests/driver/pack_info_test.cpp
     tests/discovery/path_time_test.cpp
-    tests/discovery/version_match_test.cpp
 )
 # Test-only pure helpers every fuzz target (tests/fuzz/*_fuzz.cpp) links with.
 set(PURE_FUZZ_SUPPORT
