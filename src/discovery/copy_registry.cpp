@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "discovery/version_match.h"
 #include "driver/hardening.h"
 #include "driver/pack_info.h"
+#include "engine/handles.h"
 #include "engine/file_ops.h"
 
 const char CopyRecordsKey[] = "Software\\Torvane\\QuillsetPatch";
@@ -105,10 +107,42 @@ static bool IsGivenRecord(const TCopyRecord& record, const std::string& exePath,
            EqualsAsciiNoCase(record.ProgramName, programName);
 }
 
+// The highest number N for which a record key QuillsetPatchN exists; 0 for none.
+// Record numbers above it name missing keys, which the passes below would visit
+// one by one: with a corrupt count of two thousand million that never ends.
+static int HighestRecordNumber() {
+    RegKey base;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, CopyRecordsKey, 0, KEY_READ, base.out()) != ERROR_SUCCESS) return 0;
+    int highest = 0;
+    const size_t prefixLength = sizeof RecordPrefix - 1;
+    char name[256];
+    for (DWORD index = 0;; ++index) {
+        DWORD length = sizeof name;
+        if (RegEnumKeyExA(base.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        std::string key(name, length);
+        if (key.size() <= prefixLength || key.size() > prefixLength + 9 || key.compare(0, prefixLength, RecordPrefix))
+            continue;
+        int number = 0;
+        bool digits = true;
+        for (size_t i = prefixLength; i < key.size(); ++i) {
+            if (key[i] < '0' || key[i] > '9') digits = false;
+            else number = number * 10 + (key[i] - '0');
+        }
+        if (digits && number > highest) highest = number;
+    }
+    return highest;
+}
+
 void PruneCopyRecords(const std::string& exePath, const std::string& programName, const std::string& version) {
     if (!RecordsKeyExists()) return;
     int count = ReadCopyCount();
     if (count <= 0) return;
+    // Numbers above the highest record key would each be found missing and
+    // removed in turn; taking them off at once leaves the same records and count.
+    int live = std::min(count, HighestRecordNumber());
+    if (live < count) WriteRegInteger(HKEY_CURRENT_USER, CountPath(), live);
+    count = live;
     int removed = 0;
     for (int i = 1; i <= count; ++i) {
         int slot = i - removed;
@@ -137,7 +171,7 @@ void MoveCopyRecord(const std::string& source, const std::string& destination) {
 void FindNextCopy(const std::string& programName, int& lastNumber, std::string& exePath) {
     exePath.clear();
     if (!RecordsKeyExists()) return;
-    int count = ReadCopyCount();
+    int count = std::min(ReadCopyCount(), HighestRecordNumber());
     if (lastNumber >= count) return;
     for (int n = lastNumber < 0 ? 1 : lastNumber + 1; n <= count; ++n) {
         std::string recordPath = CopyRecordPath(n);

@@ -192,3 +192,19 @@ TEST_F(FindTest, AStartedTargetRecordsItselfOnce) {
 }
 
 }  // namespace
+
+TEST_F(PruneTest, ACorruptHugeCountEndsAtTheRecordsThatExist) {
+    ScratchDir dir;
+    std::string v1 = InstallTargetCopy("target_v1", dir / "a");
+    WriteCopyRecord(1, v1, "1.2.3.4", "Quillset");
+    WriteCopyRecord(2, dir / "gone.exe", "1.2.3.4", "Quillset");
+    WriteCopyCount(0x7FFFFFFF);
+    int last = 1;
+    std::string exe = "unchanged";
+    FindNextCopy("Quillset", last, exe);  // must not walk two thousand million numbers
+    EXPECT_EQ(exe, dir / "gone.exe");
+    PruneCopyRecords("", "", "");
+    EXPECT_EQ(StoredCount(), 1);
+    EXPECT_EQ(ReadCopyRecord(CopyRecordPath(1)).ExePatch, v1);
+    EXPECT_FALSE(CopyRecordExists(2));
+}
