@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "driver/hardening.h"
 #include "driver/pack_info.h"
 #include "ui/main_window.h"
 
@@ -57,6 +58,17 @@ static HFONT MakeTahoma(int height, int weight) {
     return CreateFontA(height, 0, 0, 0, weight, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Tahoma");
 }
 
+// The progress bar and tooltip classes live in the common controls. The library
+// is loaded by name at run time, after the DLL search has been limited to the
+// system folder, so that no copy planted beside the program is bound at load time.
+static void RegisterCommonControls() {
+    using InitFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    HMODULE library = LoadLibraryA("comctl32.dll");
+    auto init = library ? FunctionAs<InitFn>(GetProcAddress(library, "InitCommonControlsEx")) : nullptr;
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_BAR_CLASSES | ICC_WIN95_CLASSES};
+    if (init) init(&controls);
+}
+
 void CreateFonts() {
     FontNormal = MakeTahoma(-11, FW_NORMAL);
     FontTitle = MakeTahoma(13, FW_BOLD);
@@ -72,9 +84,7 @@ static std::string OwnExecutablePath() {
 }
 
 void CreateMainWindow(const std::string& title, int clientHeight, int clientWidth, DWORD style) {
-    // The progress bar and tooltip classes live in the common controls.
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_BAR_CLASSES | ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&controls);
+    RegisterCommonControls();
     CreateFonts();
     ChildStyle = WS_CHILD | WS_VISIBLE;
     MainClassRecord.cbSize = sizeof MainClassRecord;

@@ -4,11 +4,11 @@
 // taken at their most permissive (a name of dots and blanks may climb).
 // Input: one byte choosing the package sub-folder, then the line.
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "engine/script_safety.h"
+#include "fuzz/fuzz_support.h"
 
 static const char* const SubFolders[] = {"", "\\Base\\Name", "\\Name", "\\A\\B\\C", "\\..\\Up", "\\Base\\..\\Name"};
 
@@ -34,16 +34,16 @@ static void Resolve(std::vector<std::string>& names, const std::string& path, si
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
     std::string sub = SubFolders[data[0] % (sizeof SubFolders / sizeof SubFolders[0])];
-    std::string line(reinterpret_cast<const char*>(data) + 1, size - 1);
+    std::string line(FuzzBytes(data + 1, size - 1));
     if (!ScriptLineIsSafe(sub, line)) return 0;
     if (line.empty()) return 0;  // the harmless empty line names the root itself
-    if (line.find_first_of(std::string(":*?<>\"|\0", 8)) != std::string::npos) abort();
-    if (line[0] == '\\' || line[0] == '/') abort();
+    FUZZ_CHECK(line.find_first_of(std::string(":*?<>\"|\0", 8)) == std::string::npos);
+    FUZZ_CHECK(line[0] != '\\' && line[0] != '/');
     // The target "Games\Target" lies two names below the drive root; the path
     // must never leave it, not even on the way.
     std::vector<std::string> names{"Games", "Target"};
     size_t fewest = names.size();
     Resolve(names, sub + "\\" + line, fewest);
-    if (fewest < 2) abort();
+    FUZZ_CHECK(fewest >= 2);
     return 0;
 }
