@@ -4,6 +4,7 @@
 
 #include <thread>
 
+#include "driver/hardening.h"
 #include "driver/pack_info.h"
 #include "driver/setup.h"
 #include "engine/install_run.h"
@@ -37,8 +38,10 @@ static LRESULT CALLBACK StageWindowProc(HWND window, UINT message, WPARAM wParam
 static void CreateStageWindow() {
     static bool registered = false;
     if (!registered) {
+        // The program loads the common controls at run time; so does the stage.
+        using InitFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
         INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
-        InitCommonControlsEx(&controls);
+        if (auto init = SystemFunctionAs<InitFn>("comctl32.dll", "InitCommonControlsEx")) init(&controls);
         CreateFonts();
         WNDCLASSEXA stageClass{};
         stageClass.cbSize = sizeof stageClass;
