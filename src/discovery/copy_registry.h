@@ -1,6 +1,34 @@
-// Copy records in the registry.
+// The copy registry: numbered records of installed copies of target programs
+// under HKCU\Software\Torvane\QuillsetPatch, pruned, renumbered and walked here
+// (never added to), and the file version that measures an installed copy.
 #pragma once
 #include <string>
 
-void PruneCopyRecords(const std::string& exe, const std::string& programName, const std::string& version);
+struct TCopyRecord {
+    std::string ExePatch;     // full path of the copy's executable
+    std::string Version;      // its version when the record was made
+    std::string ProgramName;  // the target program the copy belongs to
+};
+
+extern const char CopyRecordsKey[];  // "Software\Torvane\QuillsetPatch"
+
+// The FileVersion text of the file's version resource; "" on any failure.
 std::string GetFileVersionString(const std::string& path);
+
+// Record n's key path under the records key.
+std::string CopyRecordPath(int number);
+// The record count, or 0 when it is missing, negative or not a REG_DWORD.
+int ReadCopyCount();
+// The three values of the record at the key path; missing or non-string values are "".
+TCopyRecord ReadCopyRecord(const std::string& recordPath);
+
+// Removes stale records (missing executable, or recorded version not matching
+// the file's) and the record equal to the three given strings (ASCII case
+// ignored), moves later records down to close the gaps, rewrites the count and
+// deletes the records key once no record is left.
+void PruneCopyRecords(const std::string& exePath, const std::string& programName, const std::string& version);
+// Copies the three values from one record key to another and deletes the source.
+void MoveCopyRecord(const std::string& source, const std::string& destination);
+// Looks past record `lastNumber` for the next record of the program (ASCII case
+// ignored); on a match sets exePath and lastNumber, otherwise exePath is "".
+void FindNextCopy(const std::string& programName, int& lastNumber, std::string& exePath);

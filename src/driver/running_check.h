@@ -1,4 +1,23 @@
-// Running-program detection.
+// The check that the target program is not running from the chosen copy: a
+// top-level window of the target's class whose process runs the chosen
+// copy's executable.
 #pragma once
+#include <windows.h>
+#include <tlhelp32.h>
 
+#include <string>
+#include <vector>
+
+using TModuleArray = std::vector<MODULEENTRY32>;
+
+// True when a window of class PackWindowClass belongs to a process running
+// ChosenFolder + "\" + PackExeName.
 bool IsTargetRunning();
+// The same for an explicit class (ASCII case ignored) and executable path (exact).
+bool IsProgramRunning(const std::string& windowClass, const std::string& exePath);
+// The executable of the process owning the window, or "Null" when none can be had.
+std::string GetWindowExePath(HWND window);
+// The process's modules in Tool Help order; false when no snapshot can be taken.
+bool GetProcessModules(DWORD processId, TModuleArray& modules);
+// The process's image path as the system reports it; "" when it cannot be had.
+std::string QueryProcessImagePath(DWORD processId);

@@ -1,23 +1,25 @@
 #include "engine/text_lines.h"
 
 std::vector<std::string> SplitTextLines(std::string_view bytes) {
+    bytes = bytes.substr(0, bytes.find('\x1A'));
     std::vector<std::string> lines;
-    std::string line;
-    bool pending = false;  // a line has begun but not ended
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        char c = bytes[i];
-        if (c == '\x1A') break;
-        if (c == '\n') {
+    size_t start = 0;
+    while (start < bytes.size()) {
+        size_t end = bytes.find('\n', start);
+        std::string_view raw = bytes.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+        // A CR before the LF belongs to the line end; a lone one is dropped.
+        if (raw.find('\r') == std::string_view::npos) {
+            lines.emplace_back(raw);
+        } else {
+            std::string line;
+            for (char c : raw) {
+                if (c != '\r') line.push_back(c);
+            }
             lines.push_back(std::move(line));
-            line.clear();
-            pending = false;
-            continue;
         }
-        pending = true;
-        if (c == '\r') continue;  // before LF it is the line end; alone it is dropped
-        line.push_back(c);
+        if (end == std::string_view::npos) break;
+        start = end + 1;
     }
-    if (pending) lines.push_back(std::move(line));
     return lines;
 }
 

@@ -33,6 +33,11 @@ extern std::string LblAboutPackage;
 
 extern int MessageLineCounter;  // message lines taken from the language file being read
 
+const int CatalogueSize = 25;          // entries of the catalogue
+const int LanguageMessageLines = 29;   // message lines of a complete language file
+// The 25 entries in the order a language file supplies them.
+extern std::string* const CatalogueEntries[CatalogueSize];
+
 // Sets the three texts of the language page to Russian, or, with
 // `languagePageOnly` false, all 25 (the composed ones with PackProgramName).
 void SetRussianTexts(bool languagePageOnly);
@@ -44,5 +49,6 @@ void SetRussianTexts(bool languagePageOnly);
 void ApplyLanguageLines(const std::vector<std::string>& lines, const std::string& fileName);
 
 // Formats a template with one string argument: "%s" (once, with optional "-",
-// width and precision) and "%%". Returns false for anything else.
+// width and precision, each at most 9999) and "%%". Widths count bytes.
+// Returns false for anything else; the text is never handed to printf.
 bool FormatTemplate(const std::string& templ, const std::string& argument, std::string& out);

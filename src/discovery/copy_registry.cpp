@@ -1,0 +1,184 @@
+#include "discovery/copy_registry.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "discovery/mini_reg.h"
+#include "discovery/version_match.h"
+#include "driver/hardening.h"
+#include "driver/pack_info.h"
+#include "engine/handles.h"
+#include "engine/file_ops.h"
+
+const char CopyRecordsKey[] = "Software\\Torvane\\QuillsetPatch";
+static const char CountName[] = "QuillsetPatchCount";
+static const char RecordPrefix[] = "QuillsetPatch";
+
+// The three version.dll calls. The library is not a known DLL, so it is bound
+// at run time from the system folder rather than imported.
+static DWORD VersionInfoSize(const std::string& path, DWORD& handle) {
+    using SizeFn = DWORD(WINAPI*)(LPCSTR, LPDWORD);
+    static const auto size = SystemFunctionAs<SizeFn>("version.dll", "GetFileVersionInfoSizeA");
+    return size ? size(path.c_str(), &handle) : 0;
+}
+
+static bool VersionInfoRead(const std::string& path, DWORD handle, std::vector<BYTE>& block) {
+    using ReadFn = BOOL(WINAPI*)(LPCSTR, DWORD, DWORD, LPVOID);
+    static const auto read = SystemFunctionAs<ReadFn>("version.dll", "GetFileVersionInfoA");
+    return read && read(path.c_str(), handle, static_cast<DWORD>(block.size()), block.data()) != 0;
+}
+
+static bool VersionInfoQuery(std::vector<BYTE>& block, const std::string& subBlock, void*& value, UINT& length) {
+    using QueryFn = BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT);
+    static const auto query = SystemFunctionAs<QueryFn>("version.dll", "VerQueryValueA");
+    value = nullptr;
+    length = 0;
+    return query && query(block.data(), subBlock.c_str(), &value, &length) != 0 && value != nullptr;
+}
+
+static std::string TranslationDigits(std::vector<BYTE>& block) {
+    void* value = nullptr;
+    UINT length = 0;
+    if (!VersionInfoQuery(block, "\\VarFileInfo\\Translation", value, length) || length < 4) return "";
+    const BYTE* entry = static_cast<const BYTE*>(value);
+    unsigned language = entry[0] | (entry[1] << 8);
+    unsigned codePage = entry[2] | (entry[3] << 8);
+    char digits[9];
+    std::snprintf(digits, sizeof digits, "%04X%04X", language, codePage);
+    return digits;
+}
+
+std::string GetFileVersionString(const std::string& path) {
+    DWORD handle = 0;
+    DWORD size = VersionInfoSize(path, handle);
+    if (size == 0) return "";
+    std::vector<BYTE> block(size);
+    if (!VersionInfoRead(path, handle, block)) return "";
+    void* value = nullptr;
+    UINT length = 0;
+    if (!VersionInfoQuery(block, "\\StringFileInfo\\" + TranslationDigits(block) + "\\FileVersion", value, length))
+        return "";
+    // The text lies inside the block; never read past its end even if it lacks a NUL.
+    const char* text = static_cast<const char*>(value);
+    const char* end = reinterpret_cast<const char*>(block.data() + block.size());
+    size_t n = 0;
+    while (text + n < end && text[n] != '\0') ++n;
+    return std::string(text, n);
+}
+
+std::string CopyRecordPath(int number) {
+    return std::string(CopyRecordsKey) + "\\" + RecordPrefix + std::to_string(number);
+}
+
+static std::string CountPath() { return std::string(CopyRecordsKey) + "\\" + CountName; }
+
+static bool RecordsKeyExists() { return RegKeyExists(HKEY_CURRENT_USER, std::string(CopyRecordsKey) + "\\"); }
+
+int ReadCopyCount() {
+    int count = 0;
+    if (!RegValueExists(HKEY_CURRENT_USER, CountPath())) return 0;
+    if (!ReadRegInteger(HKEY_CURRENT_USER, CountPath(), count)) return 0;
+    return count < 0 ? 0 : count;
+}
+
+static std::string ReadRecordValue(const std::string& recordPath, const char* name) {
+    std::string path = recordPath + "\\" + name;
+    std::string text;
+    if (!RegValueExists(HKEY_CURRENT_USER, path) || !ReadRegString(HKEY_CURRENT_USER, path, text)) return "";
+    return text;
+}
+
+TCopyRecord ReadCopyRecord(const std::string& recordPath) {
+    return {ReadRecordValue(recordPath, "ExePatch"), ReadRecordValue(recordPath, "Version"),
+            ReadRecordValue(recordPath, "ProgramName")};
+}
+
+static bool IsStale(const TCopyRecord& record) {
+    if (!FileIsPresent(record.ExePatch)) return true;
+    return !VersionsMatch(record.Version, GetFileVersionString(record.ExePatch));
+}
+
+static bool IsGivenRecord(const TCopyRecord& record, const std::string& exePath, const std::string& programName,
+                          const std::string& version) {
+    return EqualsAsciiNoCase(record.ExePatch, exePath) && EqualsAsciiNoCase(record.Version, version) &&
+           EqualsAsciiNoCase(record.ProgramName, programName);
+}
+
+// The highest number N for which a record key QuillsetPatchN exists; 0 for none.
+// Record numbers above it name missing keys, which the passes below would visit
+// one by one: with a corrupt count of two thousand million that never ends.
+static int HighestRecordNumber() {
+    RegKey base;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, CopyRecordsKey, 0, KEY_READ, base.out()) != ERROR_SUCCESS) return 0;
+    int highest = 0;
+    const size_t prefixLength = sizeof RecordPrefix - 1;
+    char name[256];
+    for (DWORD index = 0;; ++index) {
+        DWORD length = sizeof name;
+        if (RegEnumKeyExA(base.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        std::string key(name, length);
+        if (key.size() <= prefixLength || key.size() > prefixLength + 9 || key.compare(0, prefixLength, RecordPrefix))
+            continue;
+        int number = 0;
+        bool digits = true;
+        for (size_t i = prefixLength; i < key.size(); ++i) {
+            if (key[i] < '0' || key[i] > '9') digits = false;
+            else number = number * 10 + (key[i] - '0');
+        }
+        if (digits && number > highest) highest = number;
+    }
+    return highest;
+}
+
+void PruneCopyRecords(const std::string& exePath, const std::string& programName, const std::string& version) {
+    if (!RecordsKeyExists()) return;
+    int count = ReadCopyCount();
+    if (count <= 0) return;
+    // Numbers above the highest record key would each be found missing and
+    // removed in turn; taking them off at once leaves the same records and count.
+    int live = std::min(count, HighestRecordNumber());
+    if (live < count) WriteRegInteger(HKEY_CURRENT_USER, CountPath(), live);
+    count = live;
+    int removed = 0;
+    for (int i = 1; i <= count; ++i) {
+        int slot = i - removed;
+        TCopyRecord record = ReadCopyRecord(CopyRecordPath(slot));
+        if (IsStale(record) || IsGivenRecord(record, exePath, programName, version)) {
+            DeleteRegKey(HKEY_CURRENT_USER, CopyRecordPath(slot));
+            for (int k = slot + 1; k <= count - removed; ++k) {
+                if (RegKeyExists(HKEY_CURRENT_USER, CopyRecordPath(k) + "\\"))
+                    MoveCopyRecord(CopyRecordPath(k), CopyRecordPath(k - 1));
+            }
+            ++removed;
+        }
+        WriteRegInteger(HKEY_CURRENT_USER, CountPath(), count - removed);
+    }
+    if (count - removed == 0) DeleteRegKey(HKEY_CURRENT_USER, CopyRecordsKey);
+}
+
+void MoveCopyRecord(const std::string& source, const std::string& destination) {
+    TCopyRecord record = ReadCopyRecord(source);
+    WriteRegString(HKEY_CURRENT_USER, destination + "\\ExePatch", record.ExePatch);
+    WriteRegString(HKEY_CURRENT_USER, destination + "\\Version", record.Version);
+    WriteRegString(HKEY_CURRENT_USER, destination + "\\ProgramName", record.ProgramName);
+    DeleteRegKey(HKEY_CURRENT_USER, source);
+}
+
+void FindNextCopy(const std::string& programName, int& lastNumber, std::string& exePath) {
+    exePath.clear();
+    if (!RecordsKeyExists()) return;
+    int count = std::min(ReadCopyCount(), HighestRecordNumber());
+    if (lastNumber >= count) return;
+    for (int n = lastNumber < 0 ? 1 : lastNumber + 1; n <= count; ++n) {
+        std::string recordPath = CopyRecordPath(n);
+        if (EqualsAsciiNoCase(ReadRecordValue(recordPath, "ProgramName"), programName)) {
+            exePath = ReadRecordValue(recordPath, "ExePatch");
+            lastNumber = n;
+            return;
+        }
+    }
+}

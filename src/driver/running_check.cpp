@@ -1,0 +1,133 @@
+#include "driver/running_check.h"
+
+#include <cstring>
+
+#include "driver/hardening.h"
+#include "driver/pack_info.h"
+#include "driver/setup.h"
+#include "engine/handles.h"
+
+using SnapshotFn = HANDLE(WINAPI*)(DWORD, DWORD);
+using ModuleWalkFn = BOOL(WINAPI*)(HANDLE, MODULEENTRY32*);
+using ImageNameFn = BOOL(WINAPI*)(HANDLE, DWORD, LPSTR, PDWORD);
+
+static const DWORD QueryLimitedInformation = 0x1000;  // PROCESS_QUERY_LIMITED_INFORMATION (Vista on)
+static const char NoPath[] = "Null";
+
+struct ToolHelp {
+    SnapshotFn snapshot = nullptr;
+    ModuleWalkFn first = nullptr;
+    ModuleWalkFn next = nullptr;
+    ImageNameFn imageName = nullptr;
+};
+
+template <typename Fn>
+static Fn KernelFunction(const char* name) {
+    return FunctionAs<Fn>(GetProcAddress(GetModuleHandleA("kernel32.dll"), name));
+}
+
+// Looked up by name once: older systems lack some of them.
+static const ToolHelp& KernelTools() {
+    static const ToolHelp tools = [] {
+        ToolHelp t;
+        t.snapshot = KernelFunction<SnapshotFn>("CreateToolhelp32Snapshot");
+        t.first = KernelFunction<ModuleWalkFn>("Module32First");
+        t.next = KernelFunction<ModuleWalkFn>("Module32Next");
+        t.imageName = KernelFunction<ImageNameFn>("QueryFullProcessImageNameA");
+        return t;
+    }();
+    return tools;
+}
+
+// A process that is loading or unloading a module can refuse one snapshot.
+static HANDLE TakeModuleSnapshot(SnapshotFn snapshot, DWORD processId) {
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        handle = snapshot(TH32CS_SNAPMODULE, processId);
+        if (handle != INVALID_HANDLE_VALUE || GetLastError() != ERROR_BAD_LENGTH) break;
+    }
+    return handle;
+}
+
+bool GetProcessModules(DWORD processId, TModuleArray& modules) {
+    modules.clear();
+    const ToolHelp& tools = KernelTools();
+    if (!tools.snapshot || !tools.first || !tools.next) return false;
+    FileHandle snapshot(TakeModuleSnapshot(tools.snapshot, processId));
+    if (!snapshot.valid()) return false;
+    MODULEENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = tools.first(snapshot.get(), &entry); more; more = tools.next(snapshot.get(), &entry)) {
+        modules.push_back(entry);
+        entry.dwSize = sizeof entry;
+    }
+    return true;
+}
+
+static std::string ModulePath(const MODULEENTRY32& module) {
+    return std::string(module.szExePath, strnlen(module.szExePath, sizeof module.szExePath));
+}
+
+// The limited right is enough from Vista on; older systems know only the full one.
+static HANDLE OpenForQuery(DWORD processId) {
+    HANDLE process = OpenProcess(QueryLimitedInformation, FALSE, processId);
+    return process ? process : OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, processId);
+}
+
+std::string QueryProcessImagePath(DWORD processId) {
+    ImageNameFn imageName = KernelTools().imageName;
+    if (!imageName) return "";
+    FileHandle process(OpenForQuery(processId));
+    if (!process.valid()) return "";
+    std::string path(MAX_PATH, '\0');
+    for (;;) {
+        DWORD size = static_cast<DWORD>(path.size());
+        if (imageName(process.get(), 0, path.data(), &size)) return path.substr(0, size);
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || path.size() >= 32768) return "";
+        path.resize(path.size() * 2);
+    }
+}
+
+// The module loaded at the classic image base is the program itself; a
+// relocated image is still the snapshot's first module.
+static std::string ImagePathFromModules(const TModuleArray& modules) {
+    for (const MODULEENTRY32& module : modules) {
+        if (reinterpret_cast<UINT_PTR>(module.modBaseAddr) == 0x00400000) return ModulePath(module);
+    }
+    return modules.empty() ? "" : ModulePath(modules.front());
+}
+
+std::string GetWindowExePath(HWND window) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    if (processId == 0) return NoPath;
+    TModuleArray modules;
+    std::string path;
+    if (GetProcessModules(processId, modules)) path = ImagePathFromModules(modules);
+    if (path.empty()) path = QueryProcessImagePath(processId);
+    return path.empty() ? NoPath : path;
+}
+
+static std::string WindowClassName(HWND window) {
+    char name[257];  // class names are at most 256 characters
+    int length = GetClassNameA(window, name, sizeof name);
+    return std::string(name, length > 0 ? static_cast<size_t>(length) : 0);
+}
+
+// The topmost top-level window; the desktop's own list serves where no
+// program manager window exists.
+static HWND FirstTopWindow() {
+    HWND programManager = FindWindowA("ProgMan", nullptr);
+    if (programManager) return GetWindow(programManager, GW_HWNDFIRST);
+    return GetTopWindow(nullptr);
+}
+
+bool IsProgramRunning(const std::string& windowClass, const std::string& exePath) {
+    for (HWND window = FirstTopWindow(); window; window = GetWindow(window, GW_HWNDNEXT)) {
+        if (!EqualsAsciiNoCase(WindowClassName(window), windowClass)) continue;
+        if (GetWindowExePath(window) == exePath) return true;
+    }
+    return false;
+}
+
+bool IsTargetRunning() { return IsProgramRunning(PackWindowClass, ChosenFolder + "\\" + PackExeName); }

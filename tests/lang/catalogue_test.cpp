@@ -1,0 +1,189 @@
+// The message catalogue: built-in Russian texts, language-file lines with
+// their endings and joins, and the one-argument templates.
+#include "lang/catalogue.h"
+
+#include <gtest/gtest.h>
+
+#include "driver/errors.h"
+#include "driver/pack_info.h"
+
+using Lines = std::vector<std::string>;
+
+namespace {
+
+void ClearCatalogue() {
+    for (auto* entry : CatalogueEntries) entry->clear();
+    MessageLineCounter = 0;
+}
+
+std::string Format(const std::string& templ, const std::string& argument) {
+    std::string out;
+    EXPECT_TRUE(FormatTemplate(templ, argument, out)) << templ;
+    return out;
+}
+
+bool Refused(const std::string& templ) {
+    std::string out;
+    return !FormatTemplate(templ, "Game", out);
+}
+
+// A complete file: display line, then message line n reads "Tn", the
+// template lines "Tn %s".
+Lines CompleteFile() {
+    Lines lines{"Deutsch"};
+    for (int n = 1; n <= LanguageMessageLines; ++n) {
+        bool isTemplate = n == 4 || n == 12 || n == 13 || n == 17 || n == 18 || n == 22 || n == 23;
+        std::string line(1, 'T');
+        line += std::to_string(n);
+        if (isTemplate) line += " %s";
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+struct CatalogueTest : ::testing::Test {
+    void SetUp() override {
+        ClearCatalogue();
+        PackProgramName = "Game";
+    }
+    void TearDown() override { PackProgramName.clear(); }
+};
+
+}  // namespace
+
+TEST_F(CatalogueTest, RussianTextsAreCp1251BytesWithTheProgramNameJoinedIn) {
+    SetRussianTexts(false);
+    EXPECT_EQ(BtnNext, "\xC4\xE0\xEB\xE5\xE5 >>");
+    EXPECT_EQ(BtnBack, "<< \xCD\xE0\xE7\xE0\xE4");
+    EXPECT_EQ(MsgLaunchQuestion, "\xC7\xE0\xEF\xF3\xF1\xF2\xE8\xF2\xFC \xEF\xF0\xEE\xE3\xF0\xE0\xEC\xEC\xF3 Game?");
+    EXPECT_NE(MsgAlreadyInstalled.find("\xE5\xF9\xB8 \xF0\xE0\xE7?"), std::string::npos) << "yo is 0xB8";
+    EXPECT_EQ(MsgFolderFound, "Папка программы успешно найдена!\r\nПуть к найденной папке:");
+    EXPECT_EQ(MsgNoCopyFound,
+              "Не найдено ни одной копии программы!\r\n\r\nЗапустите программу Game и после этого нажмите "
+              "\r\n\"<< Назад\" и ещё раз \"Далее >>\".\r\n\r\nИли нажмите \"Далее >>\", чтобы указать "
+              "местоположение программы вручную.");
+    EXPECT_EQ(LblChooseCopy, "Выберите копию программы Game для установки:");
+    for (auto* entry : CatalogueEntries) EXPECT_FALSE(entry->empty());
+
+    PackProgramName = "";
+    SetRussianTexts(false);
+    EXPECT_EQ(MsgLaunchQuestion, "Запустить программу ?");
+}
+
+TEST_F(CatalogueTest, RussianForTheLanguagePageSetsOnlyItsThreeTexts) {
+    BtnBack = "<< Back";
+    SetRussianTexts(true);
+    EXPECT_EQ(MsgExitConfirm, "Действительно хотите закрыть программу?");
+    EXPECT_EQ(CapExitConfirm, "Подтверждение выхода...");
+    EXPECT_EQ(BtnNext, "Далее >>");
+    EXPECT_EQ(BtnBack, "<< Back");
+    EXPECT_EQ(MsgLaunchQuestion, "");
+}
+
+TEST_F(CatalogueTest, CompleteFileGetsEndingsJoinsAndTemplates) {
+    ApplyLanguageLines(CompleteFile(), "de.txt");
+    EXPECT_EQ(MessageLineCounter, 29);
+    const Lines expected{
+        "T1",      "T2...",  "T3 >>",   "T4 Game\r\n\r\nT5",     "T6",
+        "T7",      "T8...",  "T9:",     "T10:",                  "T11\r\n\r\nT12 Game\r\n\r\nT13 Game",
+        "T14:",    "T15...", "T16",     "T17 Game",              "T18 Game",
+        "T19",     "T20...", "T21",     "T22 Game:",             "T23 Game",
+        "T24\r\nT25:", "<< T26", "T27:", "T28",                  "T29:",
+    };
+    for (int i = 0; i < CatalogueSize; ++i) EXPECT_EQ(*CatalogueEntries[i], expected[i]) << "entry " << i + 1;
+}
+
+TEST_F(CatalogueTest, CommentsAndEmptyLinesDoNotCountButTheFirstLineIsAlwaysTheName) {
+    ApplyLanguageLines({"// display", "", "//c", "\\\\c", "one", "", "two", "/three"}, "x.txt");
+    EXPECT_EQ(MessageLineCounter, 3);
+    EXPECT_EQ(MsgExitConfirm, "one");
+    EXPECT_EQ(CapExitConfirm, "two...");
+    EXPECT_EQ(BtnNext, "/three >>") << "a single slash is no comment";
+}
+
+TEST_F(CatalogueTest, ShortFilesKeepWhatTheyDoNotReach) {
+    MsgExitConfirm = "Do you really want to close the program?";
+    CapExitConfirm = "Confirmation of exit...";
+    ApplyLanguageLines({"Only a name"}, "x.txt");
+    EXPECT_EQ(BtnBack, "<< Back");
+    EXPECT_EQ(LblElapsed, "Passed time:");
+    EXPECT_EQ(MsgExitConfirm, "Do you really want to close the program?");
+    EXPECT_EQ(CapExitConfirm, "Confirmation of exit...");
+    EXPECT_EQ(BtnNext, "");
+    EXPECT_EQ(MessageLineCounter, 0);
+
+    Lines lines = CompleteFile();
+    lines.resize(1 + 27);
+    ClearCatalogue();
+    ApplyLanguageLines(lines, "x.txt");
+    EXPECT_EQ(BtnExit, "");
+    EXPECT_EQ(LblAboutPackage, "");
+    EXPECT_EQ(LblElapsed, "T27:");
+
+    ApplyLanguageLines(CompleteFile(), "full.txt");
+    ApplyLanguageLines({"short", "S1", "S2"}, "short.txt");
+    EXPECT_EQ(MsgExitConfirm, "S1");
+    EXPECT_EQ(CapExitConfirm, "S2...");
+    EXPECT_EQ(BtnNext, "T3 >>") << "entries the short file does not reach keep the earlier file's texts";
+    EXPECT_EQ(BtnBack, "<< Back") << "but the two English texts are set anew";
+    EXPECT_EQ(LblAboutPackage, "T29:");
+}
+
+TEST_F(CatalogueTest, LinesBeyondTheLastMessageAreIgnored) {
+    Lines lines = CompleteFile();
+    lines.push_back("extra %d");
+    lines.push_back("extra");
+    ApplyLanguageLines(lines, "x.txt");
+    EXPECT_EQ(MessageLineCounter, 31);
+    EXPECT_EQ(LblAboutPackage, "T29:");
+}
+
+TEST_F(CatalogueTest, PlainLinesKeepTheirPercentSignsTemplatesAreFormatted) {
+    Lines lines = CompleteFile();
+    lines[1] = "100% %d %s";
+    lines[4] = "Stop %%s: %-6s|";
+    ApplyLanguageLines(lines, "x.txt");
+    EXPECT_EQ(MsgExitConfirm, "100% %d %s");
+    EXPECT_EQ(MsgProgramRunning.substr(0, MsgProgramRunning.find('\r')), "Stop %s: Game  |");
+
+    PackProgramName = "";
+    ApplyLanguageLines(lines, "x.txt");
+    EXPECT_EQ(MsgLaunchQuestion, "T18 ") << "an empty name leaves the rest of the line";
+}
+
+TEST(FormatTemplate, OneStringWithWidthPrecisionAndAlignment) {
+    EXPECT_EQ(Format("Run %s?", "Game"), "Run Game?");
+    EXPECT_EQ(Format("100%%", "Game"), "100%");
+    EXPECT_EQ(Format("no directive", "Game"), "no directive");
+    EXPECT_EQ(Format("[%6s]", "Game"), "[  Game]");
+    EXPECT_EQ(Format("[%-6s]", "Game"), "[Game  ]");
+    EXPECT_EQ(Format("[%.2s]", "Game"), "[Ga]");
+    EXPECT_EQ(Format("[%5.3s]", "Game"), "[  Gam]");
+    EXPECT_EQ(Format("[%.s]", "Game"), "[]");
+    EXPECT_EQ(Format("[%2s]", "Game"), "[Game]");
+    EXPECT_EQ(Format("[%6s]", "Игра"), "[  Игра]") << "widths count bytes";
+    EXPECT_EQ(Format("%% %s %%", "%s"), "% %s %") << "the name is not a template";
+}
+
+TEST(FormatTemplate, AnythingElseIsRefused) {
+    for (const char* bad : {"%s %s", "%d", "50%", "%", "%-", "%5", "%.", "%ls", "%*s", "%S", "% s", "%+s",
+                            "%#s", "%10000s", "%.10000s", "%99999999999999999999s", "%-5.2d", "%%%"}) {
+        EXPECT_TRUE(Refused(bad)) << bad;
+    }
+    EXPECT_FALSE(Refused("%9999s"));
+}
+
+TEST_F(CatalogueTest, BadTemplateNamesTheFileAndTheLine) {
+    Lines lines = CompleteFile();
+    lines.insert(lines.begin() + 1, "// a comment shifts the file line");
+    lines[5] = "Program %s runs %d times";  // message line 4
+    try {
+        ApplyLanguageLines(lines, "Language\\de.txt");
+        FAIL() << "no TemplateError";
+    } catch (const TemplateError& error) {
+        std::string text = error.what();
+        EXPECT_NE(text.find("Language\\de.txt"), std::string::npos) << text;
+        EXPECT_NE(text.find("line 6"), std::string::npos) << text;
+        EXPECT_NE(text.find("Program %s runs %d times"), std::string::npos) << text;
+    }
+}
