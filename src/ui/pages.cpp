@@ -2,11 +2,11 @@
 
 #include "discovery/copy_registry.h"
 #include "discovery/find_exe.h"
+#include "discovery/path_time.h"
 #include "discovery/version_lists.h"
 #include "driver/pack_files.h"
 #include "driver/pack_info.h"
 #include "driver/setup.h"
-#include "driver/target_paths.h"
 #include "lang/catalogue.h"
 #include "lang/language_files.h"
 #include "ui/copy_list.h"
@@ -157,7 +157,7 @@ bool ShowCopyListPage() {
     CollectCompatibleCopies(listCreated);
     ChosenFolder = FoundCopies[0];
     if (listCreated) RunCopyList();
-    ChosenFolder = FolderOfPath(ChosenFolder);
+    ChosenFolder = ParentFolder(ChosenFolder);
     HideHoverTip();
     return listCreated;
 }

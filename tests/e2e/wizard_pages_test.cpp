@@ -8,6 +8,12 @@
 static const char AboutHeaderRu[] = "О пакете:";
 static const char FolderHeaderRu[] = "Программа не найдена:";
 
+// Next on the folder page opens the folder browser.
+static HWND OpenFolderBrowser(HWND main, DWORD pid) {
+    ClickButton(main, CmdNext);
+    return WaitForFolderBrowser(pid);
+}
+
 TEST_F(WizardRun, WithoutLanguageFilesTheAboutPageOpensInRussianAndExitAsksFirst) {
     Start();
     ASSERT_TRUE(WaitForHeader(AboutHeaderRu)) << Header();
@@ -135,16 +141,14 @@ TEST_F(WizardRun, FolderPageGoesBackToAboutAndSurvivesACancelledChooser) {
     ClickButton(main, CmdNext);
     ASSERT_TRUE(WaitForHeader(FolderHeaderRu));
 
-    ClickButton(main, CmdNext);
-    HWND browser = WaitForFolderBrowser(process.pid());
+    HWND browser = OpenFolderBrowser(main, process.pid());
     ASSERT_NE(browser, nullptr);
     PressDialogButton(browser, IDCANCEL);
     ASSERT_TRUE(WaitGone(browser));
     EXPECT_EQ(WaitForTextBox(process.pid(), 300), nullptr);  // no message after a cancel
     EXPECT_EQ(Header(), FolderHeaderRu);
 
-    ClickButton(main, CmdNext);  // four levels below the program still finds it
-    browser = WaitForFolderBrowser(process.pid());
+    browser = OpenFolderBrowser(main, process.pid());  // four levels below the program still finds it
     ASSERT_NE(browser, nullptr);
     PickFolderInBrowser(browser, process.pid(), deep);
     BoxSeen found = AnswerBox(process.pid(), IDOK);
@@ -160,8 +164,7 @@ TEST_F(WizardRun, FolderFiveLevelsBelowTheProgramIsRefused) {
     ASSERT_TRUE(WaitForHeader(AboutHeaderRu));
     ClickButton(main, CmdNext);
     ASSERT_TRUE(WaitForHeader(FolderHeaderRu));
-    ClickButton(main, CmdNext);
-    HWND browser = WaitForFolderBrowser(process.pid());
+    HWND browser = OpenFolderBrowser(main, process.pid());
     ASSERT_NE(browser, nullptr);
     PickFolderInBrowser(browser, process.pid(), deeper);
     BoxSeen refused = AnswerBox(process.pid(), IDOK);
