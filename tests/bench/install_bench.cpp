@@ -140,7 +140,7 @@ int main() {
     MakeWizardWindow();
 
     std::vector<double> bare, install;
-    for (int round = 0; round < 6; ++round) {
+    for (int round = 0; round < 8; ++round) {
         std::string suffix = std::to_string(round);
         // Alternate the order, so neither side always follows the other's writes.
         if (round % 2) install.push_back(TimedInstall(root + "\\Target" + suffix));

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <atomic>
 #include <thread>
 
 #include "driver/hardening.h"
@@ -124,13 +125,23 @@ static void NoteRunState(InstallOutcome& outcome) {
     outcome.backEnabled = IsWindowEnabled(BackButton);
 }
 
-InstallOutcome InstallStage::Install(bool closeDuringRun) {
+InstallOutcome InstallStage::Install(DuringRun during) {
     InstallOutcome outcome;
-    if (closeDuringRun) PostMessageA(MainWindow, DestroyRequest, 0, 0);
+    if (during == DuringRun::CloseWindow) PostMessageA(MainWindow, DestroyRequest, 0, 0);
+    if (during == DuringRun::QuitMessage) PostQuitMessage(0);
     DWORD mainThread = GetCurrentThreadId();
+    HWND quitTarget = during == DuringRun::Nothing ? MainWindow : nullptr;
+    std::atomic<bool> returned{false};
     AnsweredBox box;
-    std::thread watcher([&] { box = AnswerNextBox(mainThread, MainWindow, [&](HWND) { NoteRunState(outcome); }); });
+    std::thread watcher([&] {
+        box = AnswerNextBox(mainThread, quitTarget, [&](HWND) { NoteRunState(outcome); });
+        if (quitTarget) return;
+        for (DWORD deadline = GetTickCount() + 10000; !returned && GetTickCount() < deadline;) Sleep(5);
+        outcome.waitEndedByItself = returned;
+        if (!returned) PostThreadMessageA(mainThread, WM_QUIT, 0, 0);
+    });
     RunInstall();
+    returned = true;
     watcher.join();
     outcome.boxSeen = box.seen;
     outcome.boxText = box.text;

@@ -24,7 +24,11 @@ struct InstallOutcome {
     bool exitEnabled = true;
     bool nextEnabled = true;
     bool backEnabled = true;
+    bool waitEndedByItself = false;  // the page's wait ended without the watcher's help
 };
+
+// What happens to the main window while the phases run.
+enum class DuringRun { Nothing, CloseWindow, QuitMessage };
 
 class InstallStage : public ::testing::Test {
 protected:
@@ -38,9 +42,11 @@ protected:
     std::string TargetPath(const std::string& relative) const { return target / relative; }
 
     // Runs RunInstall; the watcher notes the window state at the result box,
-    // presses OK and then ends the page's wait. With `closeDuringRun` the main
-    // window is destroyed at the run's first step.
-    InstallOutcome Install(bool closeDuringRun = false);
+    // presses OK and then ends the page's wait. CloseWindow destroys the main
+    // window at the run's first step; QuitMessage has a quit waiting there. In
+    // both the watcher leaves the run to end by itself (ending the page's wait
+    // after a deadline if it does not).
+    InstallOutcome Install(DuringRun during = DuringRun::Nothing);
 
     std::string source;  // the setup folder's Source folder
     ScratchDir target;

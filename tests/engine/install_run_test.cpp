@@ -211,10 +211,20 @@ TEST_F(InstallStage, LinesReachingOutsideTheTargetAreRefused) {
 TEST_F(InstallStage, ClosingTheWindowDuringTheRunFinishesTheRunAndSkipsTheWait) {
     for (int i = 0; i < 5; ++i) PackFile(Numbered(i), "x");
     Script("Script_ACopy.ini", {"f0", "f1", "f2", "f3", "f4"});
-    InstallOutcome outcome = Install(true);
+    InstallOutcome outcome = Install(DuringRun::CloseWindow);
     EXPECT_EQ(outcome.boxText, OkText);
+    EXPECT_TRUE(outcome.waitEndedByItself) << "no wait for a window that is gone";
     EXPECT_TRUE(WindowClosed);
     EXPECT_TRUE(QuitPumped);
     for (int i = 0; i < 5; ++i) EXPECT_TRUE(PathExists(TargetPath(Numbered(i))));
     EXPECT_EQ(ReadBytes(TargetPath("Base\\Pack\\Version.ini")), "1.2\r\n");
+}
+
+TEST_F(InstallStage, QuitTakenByThePumpStillEndsTheFinalWait) {
+    PackFile("f0", "x");
+    Script("Script_ACopy.ini", {"f0"});
+    InstallOutcome outcome = Install(DuringRun::QuitMessage);
+    EXPECT_EQ(outcome.boxText, OkText);
+    EXPECT_FALSE(WindowClosed);
+    EXPECT_TRUE(outcome.waitEndedByItself) << "the quit is posted again for the page after the run";
 }

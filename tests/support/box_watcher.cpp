@@ -40,6 +40,6 @@ AnsweredBox AnswerNextBox(DWORD mainThread, HWND window, const std::function<voi
         PostMessageA(box, WM_COMMAND, IDOK, 0);
         while (IsWindow(box) && GetTickCount() < deadline) Sleep(1);
     }
-    if (IsWindow(window)) PostThreadMessageA(mainThread, WM_QUIT, 0, 0);
+    if (window && IsWindow(window)) PostThreadMessageA(mainThread, WM_QUIT, 0, 0);
     return answered;
 }
