@@ -153,6 +153,11 @@ void RunSetup() {
     if (LaunchOnExit) LaunchTarget();
 }
 
+void EndWithFatalError(const std::string& text) {
+    ShowFatalError(text);
+    ExitProcess(1);
+}
+
 void ShowFatalError(const std::string& text) {
     MessageBoxA(nullptr, text.c_str(), "Application Error", MB_TASKMODAL | MB_ICONERROR | MB_OK);
 }

@@ -23,3 +23,6 @@ void RunSetup();
 
 // Shows the "Application Error" box for a failure that ends the run.
 void ShowFatalError(const std::string& text);
+// Shows that box and ends the process with exit code 1, for failures met where
+// an exception cannot travel up to the last-resort handler.
+[[noreturn]] void EndWithFatalError(const std::string& text);

@@ -1,5 +1,7 @@
 #include "ui/main_window.h"
 
+#include <exception>
+
 #include "driver/setup.h"
 #include "lang/catalogue.h"
 #include "lang/language_files.h"
@@ -64,11 +66,23 @@ static void HandleDestroy() {
     PostQuitMessage(0);
 }
 
-LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+static LRESULT Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_DESTROY: HandleDestroy(); return 0;
         case WM_CLOSE: ConfirmExit(); return 0;
         case WM_COMMAND: HandleCommand(wParam); return 0;
         default: return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+// A failure raised here (a language file that cannot be read, a template that
+// does not fit) may not unwind through the system's frames that called us: the
+// 32-bit build's exceptions cannot cross them. So it ends the run right here,
+// the way the last-resort handler would.
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    try {
+        return Dispatch(window, message, wParam, lParam);
+    } catch (const std::exception& failure) {
+        EndWithFatalError(failure.what());
     }
 }

@@ -176,3 +176,24 @@ TEST_F(WizardRun, FolderFiveLevelsBelowTheProgramIsRefused) {
     EXPECT_EQ(process.waitExit(), 0);
     EXPECT_FALSE(PathExists(PackageFolder(copy)));
 }
+
+TEST_F(WizardRun, ALanguageFileWithABadTemplateEndsTheRunWithTheErrorBox) {
+    WriteLanguage("Broken.txt", "Broken\r\nQuit?\r\nExit\r\nNext\r\nProgram %d is running\r\nClose it\r\n");
+    Start();
+    ASSERT_TRUE(WaitForHeader("Please select a language:"));
+    HWND list = List(CmdLanguageList);
+    auto items = ListItems(list);
+    auto broken = std::find(items.begin(), items.end(), "Broken [Broken]");
+    ASSERT_NE(broken, items.end());
+    // The pick is posted: the error box it opens blocks the window procedure.
+    SendMessageA(list, LB_SETCURSEL, broken - items.begin(), 0);
+    PostMessageA(main, WM_COMMAND, MAKEWPARAM(CmdLanguageList, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    HWND box = WaitForTextBox(process.pid());
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(WindowText(box), "Application Error");
+    std::string text = MessageBoxText(box);
+    EXPECT_NE(text.find("Broken.txt"), std::string::npos) << text;
+    EXPECT_NE(text.find("Program %d is running"), std::string::npos) << text;
+    PressDialogButton(box, IDOK);
+    EXPECT_EQ(process.waitExit(), 1);
+}
