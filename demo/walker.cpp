@@ -64,6 +64,18 @@ static void Answer(HWND box, int button) {
 
 static bool HasList(HWND main, int id) { return GetDlgItem(main, id) != nullptr; }
 
+// Rests the mouse on the third copy, whose path is wider than the list, so its
+// tip shows the whole path; then moves the mouse away again.
+static void ShowLongPathTip(HWND main, DWORD pid) {
+    RECT list{};
+    GetWindowRect(GetDlgItem(main, CmdCopyList), &list);
+    SetCursorPos(list.left + 60, list.top + 2 * 13 + 6);
+    HWND tip = WaitForTopWindow(pid, "tooltips_class32", 5000);
+    if (tip) Shot("copy-list-tip", main);
+    SetCursorPos(list.left - 40, list.bottom + 40);
+    if (tip) WaitGone(tip, 5000);
+}
+
 static void Walk(SetupProcess& setup) {
     DWORD pid = setup.pid();
     HWND main = WaitForTopWindow(pid, "myWindow", 30000);
@@ -78,6 +90,7 @@ static void Walk(SetupProcess& setup) {
     ClickButton(main, CmdNext);
     Require(WaitFor([&] { return HasList(main, CmdCopyList); }, 20000), "no copy list");
     Shot("copy-list", main);
+    ShowLongPathTip(main, pid);
     ClickListItem(main, CmdCopyList, 1);
     Shot("copy-picked", main);
     ClickButton(main, CmdNext);

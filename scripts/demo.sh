@@ -38,10 +38,8 @@ INTERACTIVE=0
 if [ -n "${DISPLAY:-}" ]; then INTERACTIVE=1; fi
 STATE="$DEMO/wine-env"
 ENV=("$ROOT/scripts/wine-env.sh" --state "$STATE")
-if [ "$INTERACTIVE" = 0 ]; then
-    # A display left over from an interactive run must not be reused by the walk.
-    "${ENV[@]}" stop >/dev/null 2>&1 || true
-fi
+# Whatever display an earlier demo run used is dropped, so this run takes the right one.
+"${ENV[@]}" stop >/dev/null 2>&1 || true
 "${ENV[@]}" start
 # A Linux path as Wine shows it to Windows programs (drive Z: is the root).
 winpath() { echo "Z:${1//\//\\}"; }

@@ -140,6 +140,8 @@ static void RunStages() {
     AnnounceTargetFolder();
     if (!WaitWhileTargetRuns()) return;
     if (!StampsAllowInstall()) return;
+    // Exit stays usable behind the owner-less boxes above; once confirmed, nothing is installed.
+    if (WindowClosed) return;
     RunInstall();
     AskClosingQuestions(offerOtherCopies);
 }

@@ -100,6 +100,30 @@ TEST_F(WizardRun, SameVersionIsInstalledAgainAfterOk) {
     EXPECT_EQ(ReadBytes(PackageFolder(copy) + "\\Version.ini"), "2.1\r\n");
 }
 
+TEST_F(WizardRun, ExitConfirmedBehindTheReinstallQuestionInstallsNothing) {
+    std::string copy = MakeRecordedCopy("Leaving");
+    StampCopy(copy, "Version.ini", "2.1");
+    Start();
+    ASSERT_TRUE(WaitForHeader("О пакете:"));
+    ClickButton(main, CmdNext);
+    AnswerBox(process.pid(), IDOK);
+    HWND question = WaitForTextBox(process.pid());
+    ASSERT_NE(question, nullptr);
+    ClickButton(main, CmdExit);  // the question has no owner, so the wizard still takes the click
+    HWND confirmation = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        for (HWND box : TopWindows(process.pid(), "#32770")) {
+            if (box != question) confirmation = box;
+        }
+        return confirmation != nullptr;
+    }));
+    EXPECT_EQ(MessageBoxText(confirmation), "Действительно хотите закрыть программу?");
+    PressDialogButton(confirmation, IDYES);
+    if (WaitFor([&] { return !process.running(); }, 3000) == false) PressDialogButton(question, IDOK);
+    EXPECT_EQ(process.waitExit(), 0);
+    EXPECT_FALSE(PathExists(PackageFolder(copy) + "\\Data"));
+}
+
 // A copy whose program is running: started from its folder, without a record of its own.
 class RunningCopy : public WizardRun {
 protected:
