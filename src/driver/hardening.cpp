@@ -39,6 +39,12 @@ void HardenProcess() {
         auto setDirectory = FunctionAs<SetDllDirectoryFn>(Kernel32Function("SetDllDirectoryA"));
         if (setDirectory) setDirectory("");
     }
+    // Libraries the system's own code loads on demand while the wizard runs
+    // (theming, alpha blending, window composition). Not every system restricts
+    // those loads to its own folder (older ones lack the call above; Wine's
+    // delay-loads ignore it), so they are loaded here first, by full path, and
+    // later loads find them already in the process.
+    for (const char* name : {"version.dll", "uxtheme.dll", "msimg32.dll", "dwmapi.dll"}) LoadSystemLibrary(name);
     auto setSearchMode = FunctionAs<SetSearchPathModeFn>(Kernel32Function("SetSearchPathMode"));
     if (setSearchMode) setSearchMode(SafeSearchPermanent);
     auto setDep = FunctionAs<SetProcessDepPolicyFn>(Kernel32Function("SetProcessDEPPolicy"));
