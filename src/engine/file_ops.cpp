@@ -69,9 +69,11 @@ bool CopyPackageFile(const std::string& source, const std::string& destination) 
     std::string folder = FolderOf(destination);
     // The folders are made only when the copy needs them: the outcome is the
     // same, and most copies go to folders that are there already.
-    if (!CopyFileA(source.c_str(), destination.c_str(), FALSE) && CreateFolderTree(folder)) {
-        CopyFileA(source.c_str(), destination.c_str(), FALSE);
-    }
+    bool copied = CopyFileA(source.c_str(), destination.c_str(), FALSE) != 0;
+    if (!copied && CreateFolderTree(folder)) copied = CopyFileA(source.c_str(), destination.c_str(), FALSE) != 0;
+    // A finished copy is present: it carries the source's time stamp, and every
+    // source has passed the existence test. Only a failed one needs looking at.
+    if (copied) return true;
     if (!FileIsPresent(destination)) ShellCopyToFolder(source, folder);
     return FileIsPresent(destination);
 }
