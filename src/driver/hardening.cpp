@@ -11,15 +11,6 @@ const DWORD DepEnable = 0x00000001;           // PROCESS_DEP_ENABLE
 
 FARPROC Kernel32Function(const char* name) { return GetProcAddress(GetModuleHandleA("kernel32.dll"), name); }
 
-std::string OwnPath() {
-    std::string path(MAX_PATH, '\0');
-    for (;;) {
-        DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n < path.size()) return path.substr(0, n);
-        path.resize(path.size() * 2);
-    }
-}
-
 std::string SystemFolder() {
     char buffer[MAX_PATH];
     UINT n = GetSystemDirectoryA(buffer, MAX_PATH);
@@ -51,8 +42,17 @@ void HardenProcess() {
     if (setDep) setDep(DepEnable);
 }
 
+std::string OwnExecutablePath() {
+    std::string path(MAX_PATH, '\0');
+    for (;;) {
+        DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n < path.size()) return path.substr(0, n);
+        path.resize(path.size() * 2);
+    }
+}
+
 std::string DllRedirectionPath() {
-    std::string path = OwnPath() + ".local";
+    std::string path = OwnExecutablePath() + ".local";
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES ? path : std::string();
 }
 

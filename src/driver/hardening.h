@@ -12,6 +12,8 @@ void HardenProcess();
 // The path of a file or folder "<own executable>.local" lying beside the
 // program (which would redirect its DLLs), or "" when there is none.
 std::string DllRedirectionPath();
+// The full path of the program's own executable, whatever its length.
+std::string OwnExecutablePath();
 // Loads a library from the system folder by full path; 0 when it cannot.
 HMODULE LoadSystemLibrary(const std::string& name);
 // A function of a system library, looked up by name; 0 when either is missing.

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "discovery/copy_registry.h"
+#include "driver/hardening.h"
 #include "driver/pack_files.h"
 #include "driver/pack_info.h"
 #include "driver/running_check.h"
@@ -25,15 +26,7 @@ int LastListSelection = 0;
 bool LaunchOnExit = false;
 
 std::string SetupFolder() {
-    std::string path(MAX_PATH, '\0');
-    for (;;) {
-        DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n < path.size()) {
-            path.resize(n);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
+    std::string path = OwnExecutablePath();
     size_t cut = path.find_last_of('\\');
     return cut == std::string::npos ? std::string() : path.substr(0, cut);
 }

@@ -74,15 +74,6 @@ void CreateFonts() {
     FontTitle = MakeTahoma(13, FW_BOLD);
 }
 
-static std::string OwnExecutablePath() {
-    std::string path(MAX_PATH, '\0');
-    for (;;) {
-        DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n < path.size()) return path.substr(0, n);
-        path.resize(path.size() * 2);
-    }
-}
-
 void CreateMainWindow(const std::string& title, int clientHeight, int clientWidth, DWORD style) {
     RegisterCommonControls();
     CreateFonts();

@@ -2,28 +2,9 @@
 // refused before anything is read or changed.
 #include <gtest/gtest.h>
 
-#include "e2e/harness.h"
-#include "support/test_files.h"
-#include "support/test_registry.h"
+#include "e2e/wizard_fixture.h"
 
 namespace {
-const char* const RecordsKey = "Software\\Torvane\\QuillsetPatch";
-
-void WriteStaleRecord() {
-    HKEY key;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Torvane\\QuillsetPatch\\QuillsetPatch1", 0, nullptr, 0,
-                              KEY_WRITE, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    const char exe[] = "C:\\nowhere\\missing.exe";
-    RegSetValueExA(key, "ExePatch", 0, REG_SZ, reinterpret_cast<const BYTE*>(exe), sizeof exe);
-    RegCloseKey(key);
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, RecordsKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    DWORD count = 1;
-    RegSetValueExA(key, "QuillsetPatchCount", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&count), sizeof count);
-    RegCloseKey(key);
-}
-
 bool StaleRecordStillThere() {
     HKEY key;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Torvane\\QuillsetPatch\\QuillsetPatch1", 0, KEY_READ, &key))
@@ -40,7 +21,8 @@ TEST(Hardening, RedirectionBesideTheProgramIsRefusedWithNothingChanged) {
         WriteBytes(setupFolder / "Source\\Pack.ini", "Title\r\nProgram\r\nprog.exe\r\nClass\r\nPack\r\n1.0\r\n\r\n\r\n");
         if (asFolder) MakeFolders(setupFolder / "setup.exe.local");
         else WriteBytes(setupFolder / "setup.exe.local", "");
-        WriteStaleRecord();
+        ClearCopyRecords();
+        AddCopyRecord("C:\\nowhere\\missing.exe");
 
         SetupProcess process;
         StartSetup(process, setupFolder.path);
@@ -52,6 +34,6 @@ TEST(Hardening, RedirectionBesideTheProgramIsRefusedWithNothingChanged) {
         PressDialogButton(box, IDOK);
         EXPECT_EQ(process.waitExit(), 1);
         EXPECT_TRUE(StaleRecordStillThere()) << "the copy records must be left alone";
-        DeleteRegistryTree(HKEY_CURRENT_USER, RecordsKey);
+        ClearCopyRecords();
     }
 }
