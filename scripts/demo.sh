@@ -11,22 +11,24 @@ DEMO="$ROOT/build/demo"
 DIST="$DEMO/dist"
 SHOTS="$DEMO/shots"
 
-if [ "$(id -u)" = 0 ]; then
-    "$ROOT/scripts/install-deps.sh"
-else
-    echo "demo: not root, so no packages are installed; run as root on a fresh machine" >&2
+if [ -z "${SETUP_DEMO_STAGE:-}" ]; then
+    if [ "$(id -u)" = 0 ]; then
+        "$ROOT/scripts/install-deps.sh"
+    else
+        echo "demo: not root, so no packages are installed; run as root on a fresh machine" >&2
+    fi
+    echo "== building"
+    mkdir -p "$DEMO"
+    if ! "$ROOT/scripts/build.sh" i686 >"$DEMO/build.log" 2>&1; then
+        cat "$DEMO/build.log" >&2
+        exit 1
+    fi
+    # The rest runs where the shipped PE32 program can start (through qemu when
+    # this kernel cannot run 32-bit code).
+    echo "== 32-bit code runs $("$ROOT/scripts/wine32.sh" mode)"
+    SETUP_DEMO_STAGE=run exec "$ROOT/scripts/wine32.sh" run bash "$0" "$@"
 fi
-
-echo "== building"
-mkdir -p "$DEMO"
-if ! BUILD="$("$ROOT/scripts/build.sh" 2>"$DEMO/build.log")"; then
-    cat "$DEMO/build.log" >&2
-    exit 1
-fi
-if [ "$(basename "$BUILD")" = x86_64 ]; then
-    echo "note: this machine's Wine cannot run 32-bit programs (the kernel's 32-bit emulation is off),"
-    echo "      so the demo runs the x86_64 build of the same sources; the shipped program is build/i686/setup.exe."
-fi
+BUILD="$ROOT/build/i686"
 
 echo "== assembling $DIST"
 rm -rf "$DIST"

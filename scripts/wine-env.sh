@@ -14,14 +14,11 @@ mkdir -p "$STATE"
 STATE="$(cd "$STATE" && pwd)"
 
 export WINEPREFIX="$STATE/prefix"
-# A 64-bit prefix runs 32-bit programs where the kernel allows 32-bit code and
-# 64-bit builds of the same programs where it does not (ia32 emulation off).
-if /usr/lib/wine/wine --version >/dev/null 2>&1; then
-    WINE=wine
-else
-    WINE=/usr/lib/wine/wine64
-    export WINELOADER=$WINE
-fi
+# One 64-bit prefix for both builds: wine64 runs PE32+ programs itself and hands
+# PE32 ones to Wine's 32-bit loader (run through scripts/wine32.sh where the
+# kernel cannot run 32-bit code).
+WINE=/usr/lib/wine/wine64
+export WINELOADER=$WINE
 export WINEDEBUG="${WINEDEBUG:--all}"
 export LC_ALL=ru_RU.UTF-8
 # Keep Wine from offering to download Mono and Gecko while it builds the prefix.
@@ -56,15 +53,18 @@ start_display() {
 }
 
 make_prefix() {
-    if [ -f "$WINEPREFIX/.ready" ]; then return; fi
+    if [ -f "$WINEPREFIX/.ready-wine64" ]; then return; fi
     rm -rf "$WINEPREFIX"
     "$WINE" wineboot -i </dev/null >/dev/null 2>&1
     wineserver -w
     # Without a window manager Wine waits about 2 s whenever a managed window
     # (any message box) is hidden; unmanaged windows avoid that wait.
     "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f </dev/null >/dev/null 2>&1
+    # A program that crashes ends at once instead of starting the debugger,
+    # which would hold the test's output open.
+    "$WINE" reg add 'HKCU\Software\Wine\DllOverrides' /v winedbg.exe /t REG_SZ /d "" /f </dev/null >/dev/null 2>&1
     wineserver -w
-    touch "$WINEPREFIX/.ready"
+    touch "$WINEPREFIX/.ready-wine64"
 }
 
 
