@@ -9,7 +9,7 @@ JOBS="$(nproc)"
 configure_and_build() {  # arch
     local dir="$ROOT/build/$1"
     if [ ! -f "$dir/CMakeCache.txt" ]; then
-        cmake -S "$ROOT" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-$1.cmake" >/dev/null
+        cmake -S "$ROOT" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw.cmake" -DMINGW_ARCH="$1" >/dev/null
     fi
     cmake --build "$dir" -j "$JOBS"
 }
