@@ -1,27 +1,36 @@
 # Modules that include no Windows header: they build with the host compiler too,
 # so their tests also run natively under the sanitizers and the fuzzers reach them.
 set(PURE_SOURCES
-    src/engine/text_lines.cpp
-    src/driver/pack_info.cpp
-    src/lang/language_list.cpp
+    src/base/ascii.cpp
+    src/base/elapsed_time.cpp
+    src/base/package.cpp
+    src/base/paths.cpp
+    src/base/text_lines.cpp
     src/lang/catalogue.cpp
-    src/driver/target_paths.cpp
-    src/discovery/path_time.cpp
+    src/lang/language_list.cpp
+    src/discovery/found_copies.cpp
     src/discovery/version_match.cpp
-    src/engine/uninstall_merge.cpp
+    src/engine/install_files.cpp
+    src/engine/install_run.cpp
     src/engine/script_safety.cpp
+    src/engine/uninstall_merge.cpp
+    src/engine/uninstall_records.cpp
+    src/driver/about_text.cpp
 )
 # Tests (and test-only helpers such as reference implementations) that need no Windows header.
 set(PURE_TESTS
-    tests/engine/text_lines_test.cpp
-    tests/driver/target_paths_test.cpp
+    tests/base/text_lines_test.cpp
+    tests/base/paths_test.cpp
+    tests/base/package_test.cpp
     tests/discovery/version_match_test.cpp
+    tests/discovery/found_copies_test.cpp
     tests/lang/catalogue_test.cpp
-    tests/driver/pack_info_test.cpp
-    tests/discovery/path_time_test.cpp
+    tests/driver/about_text_test.cpp
     tests/engine/uninstall_reference.cpp
     tests/engine/uninstall_merge_test.cpp
     tests/engine/script_safety_test.cpp
+    tests/engine/install_run_test.cpp
+    tests/engine/memory_files.cpp
 )
 # Test-only pure helpers every fuzz target (tests/fuzz/*_fuzz.cpp) links with.
 set(PURE_FUZZ_SUPPORT

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "discovery/copy_registry.h"
+#include "discovery/file_version.h"
 #include "discovery/mini_reg.h"
 
 #ifndef TARGET_WINDOW_CLASS

@@ -3,71 +3,17 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <vector>
 
+#include "base/ascii.h"
+#include "base/files.h"
+#include "base/handles.h"
+#include "discovery/file_version.h"
 #include "discovery/mini_reg.h"
 #include "discovery/version_match.h"
-#include "driver/hardening.h"
-#include "driver/pack_info.h"
-#include "engine/handles.h"
-#include "engine/file_ops.h"
 
 const char CopyRecordsKey[] = "Software\\Torvane\\QuillsetPatch";
 static const char CountName[] = "QuillsetPatchCount";
 static const char RecordPrefix[] = "QuillsetPatch";
-
-// The three version.dll calls. The library is not a known DLL, so it is bound
-// at run time from the system folder rather than imported.
-static DWORD VersionInfoSize(const std::string& path, DWORD& handle) {
-    using SizeFn = DWORD(WINAPI*)(LPCSTR, LPDWORD);
-    static const auto size = SystemFunctionAs<SizeFn>("version.dll", "GetFileVersionInfoSizeA");
-    return size ? size(path.c_str(), &handle) : 0;
-}
-
-static bool VersionInfoRead(const std::string& path, DWORD handle, std::vector<BYTE>& block) {
-    using ReadFn = BOOL(WINAPI*)(LPCSTR, DWORD, DWORD, LPVOID);
-    static const auto read = SystemFunctionAs<ReadFn>("version.dll", "GetFileVersionInfoA");
-    return read && read(path.c_str(), handle, static_cast<DWORD>(block.size()), block.data()) != 0;
-}
-
-static bool VersionInfoQuery(std::vector<BYTE>& block, const std::string& subBlock, void*& value, UINT& length) {
-    using QueryFn = BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT);
-    static const auto query = SystemFunctionAs<QueryFn>("version.dll", "VerQueryValueA");
-    value = nullptr;
-    length = 0;
-    return query && query(block.data(), subBlock.c_str(), &value, &length) != 0 && value != nullptr;
-}
-
-static std::string TranslationDigits(std::vector<BYTE>& block) {
-    void* value = nullptr;
-    UINT length = 0;
-    if (!VersionInfoQuery(block, "\\VarFileInfo\\Translation", value, length) || length < 4) return "";
-    const BYTE* entry = static_cast<const BYTE*>(value);
-    unsigned language = entry[0] | (entry[1] << 8);
-    unsigned codePage = entry[2] | (entry[3] << 8);
-    char digits[9];
-    std::snprintf(digits, sizeof digits, "%04X%04X", language, codePage);
-    return digits;
-}
-
-std::string GetFileVersionString(const std::string& path) {
-    DWORD handle = 0;
-    DWORD size = VersionInfoSize(path, handle);
-    if (size == 0) return "";
-    std::vector<BYTE> block(size);
-    if (!VersionInfoRead(path, handle, block)) return "";
-    void* value = nullptr;
-    UINT length = 0;
-    if (!VersionInfoQuery(block, "\\StringFileInfo\\" + TranslationDigits(block) + "\\FileVersion", value, length))
-        return "";
-    // The text lies inside the block; never read past its end even if it lacks a NUL.
-    const char* text = static_cast<const char*>(value);
-    const char* end = reinterpret_cast<const char*>(block.data() + block.size());
-    size_t n = 0;
-    while (text + n < end && text[n] != '\0') ++n;
-    return std::string(text, n);
-}
 
 std::string CopyRecordPath(int number) {
     return std::string(CopyRecordsKey) + "\\" + RecordPrefix + std::to_string(number);
@@ -112,7 +58,7 @@ static bool IsGivenRecord(const TCopyRecord& record, const std::string& exePath,
 // one by one: with a corrupt count of two thousand million that never ends.
 static int HighestRecordNumber() {
     RegKey base;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, CopyRecordsKey, 0, KEY_READ, base.out()) != ERROR_SUCCESS) return 0;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, CopyRecordsKey, 0, KEY_READ, base.receive()) != ERROR_SUCCESS) return 0;
     int highest = 0;
     const size_t prefixLength = sizeof RecordPrefix - 1;
     char name[256];

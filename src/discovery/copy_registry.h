@@ -1,6 +1,6 @@
 // The copy registry: numbered records of installed copies of target programs
 // under HKCU\Software\Torvane\QuillsetPatch, pruned, renumbered and walked here
-// (never added to), and the file version that measures an installed copy.
+// (never added to).
 #pragma once
 #include <string>
 
@@ -11,9 +11,6 @@ struct TCopyRecord {
 };
 
 extern const char CopyRecordsKey[];  // "Software\Torvane\QuillsetPatch"
-
-// The FileVersion text of the file's version resource; "" on any failure.
-std::string GetFileVersionString(const std::string& path);
 
 // Record n's key path under the records key.
 std::string CopyRecordPath(int number);

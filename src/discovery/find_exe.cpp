@@ -1,13 +1,12 @@
 #include "discovery/find_exe.h"
 
-#include "discovery/path_time.h"
-#include "driver/pack_info.h"
-#include "engine/file_ops.h"
+#include "base/files.h"
+#include "base/paths.h"
 
-std::string FindExeFolder(const std::string& folder) {
-    for (const auto& candidate : ExeFolderCandidates(folder)) {
+std::string FindExeFolder(const std::string& folder, const std::string& exeName) {
+    for (const auto& candidate : FolderAndAncestors(folder, 4)) {
         // An empty parent would send the test to the current drive's root.
-        if (!candidate.empty() && FileIsPresent(candidate + "\\" + PackExeName)) return candidate;
+        if (!candidate.empty() && FileIsPresent(JoinPath(candidate, exeName))) return candidate;
     }
     return "";
 }

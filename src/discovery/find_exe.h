@@ -2,6 +2,6 @@
 #pragma once
 #include <string>
 
-// The first of the folder and its four ancestors that holds PackExeName as a
+// The first of the folder and its four ancestors that holds `exeName` as a
 // file, or "" when none does. Empty candidates are not tested.
-std::string FindExeFolder(const std::string& folder);
+std::string FindExeFolder(const std::string& folder, const std::string& exeName);

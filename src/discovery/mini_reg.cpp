@@ -1,6 +1,6 @@
 #include "discovery/mini_reg.h"
 
-#include "engine/handles.h"
+#include "base/handles.h"
 
 size_t LastCharPos(char c, const std::string& text) {
     size_t at = text.rfind(c);
@@ -16,7 +16,7 @@ bool SplitRegPath(const std::string& path, std::string& keyPart, std::string& na
 }
 
 static bool OpenKeyPart(HKEY root, const std::string& keyPart, REGSAM access, RegKey& key) {
-    return RegOpenKeyExA(root, keyPart.c_str(), 0, access, key.out()) == ERROR_SUCCESS;
+    return RegOpenKeyExA(root, keyPart.c_str(), 0, access, key.receive()) == ERROR_SUCCESS;
 }
 
 bool WriteRegData(HKEY root, const std::string& path, DWORD type, const void* bytes, DWORD byteCount) {
@@ -24,7 +24,7 @@ bool WriteRegData(HKEY root, const std::string& path, DWORD type, const void* by
     if (!SplitRegPath(path, keyPart, name)) return false;
     RegKey key;
     DWORD disposition = 0;
-    if (RegCreateKeyExA(root, keyPart.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, key.out(),
+    if (RegCreateKeyExA(root, keyPart.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, key.receive(),
                         &disposition) != ERROR_SUCCESS)
         return false;
     return RegSetValueExA(key.get(), name.c_str(), 0, type, static_cast<const BYTE*>(bytes), byteCount) ==

@@ -4,13 +4,14 @@
 #pragma once
 #include <string>
 
+#include "base/package.h"
+#include "discovery/found_copies.h"
+
 // True when a copy whose executable has this file version fits the package.
 // Throws FileError when Source\Versions.ini cannot be read.
-bool IsVersionSupported(const std::string& version, const std::string& exePath);
-bool IsVersionSupportedIn(const std::string& setupFolder, const std::string& version, const std::string& exePath);
+bool IsVersionSupported(const std::string& setupFolder, const Package& package, const std::string& version,
+                        const std::string& exePath);
 
-// Walks the copy records of PackProgramName: the first copy that fits goes to
-// slot 0 of FoundCopies, every further distinct one to AddFoundCopy, which
-// creates the copy list and sets `listCreated`.
-void CollectCompatibleCopies(bool& listCreated);
-void CollectCompatibleCopiesIn(const std::string& setupFolder, bool& listCreated);
+// Walks the copy records of the package's program: the first copy that fits
+// goes to slot 0, every further distinct one to AddFoundCopy.
+FoundCopyTable CollectCompatibleCopies(const std::string& setupFolder, const Package& package);

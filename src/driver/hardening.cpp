@@ -1,6 +1,9 @@
 #include "driver/hardening.h"
 
-#include <string>
+#include <windows.h>
+
+#include "base/files.h"
+#include "base/system_library.h"
 
 namespace {
 // Values of the newer SDKs, spelled out so the program still starts where the
@@ -8,14 +11,6 @@ namespace {
 const DWORD SearchSystem32 = 0x00000800;      // LOAD_LIBRARY_SEARCH_SYSTEM32
 const DWORD SafeSearchPermanent = 0x00008001; // BASE_SEARCH_PATH_ENABLE_SAFE_SEARCHMODE | _PERMANENT
 const DWORD DepEnable = 0x00000001;           // PROCESS_DEP_ENABLE
-
-FARPROC Kernel32Function(const char* name) { return GetProcAddress(GetModuleHandleA("kernel32.dll"), name); }
-
-std::string SystemFolder() {
-    char buffer[MAX_PATH];
-    UINT n = GetSystemDirectoryA(buffer, MAX_PATH);
-    return (n > 0 && n < MAX_PATH) ? std::string(buffer, n) : std::string();
-}
 }  // namespace
 
 void HardenProcess() {
@@ -24,10 +19,10 @@ void HardenProcess() {
     using SetSearchPathModeFn = BOOL(WINAPI*)(DWORD);
     using SetProcessDepPolicyFn = BOOL(WINAPI*)(DWORD);
 
-    auto setDefault = FunctionAs<SetDefaultDllDirectoriesFn>(Kernel32Function("SetDefaultDllDirectories"));
+    auto setDefault = KernelFunctionAs<SetDefaultDllDirectoriesFn>("SetDefaultDllDirectories");
     if (!setDefault || !setDefault(SearchSystem32)) {
         // Older systems: at least take the program's and the current folder out of the search.
-        auto setDirectory = FunctionAs<SetDllDirectoryFn>(Kernel32Function("SetDllDirectoryA"));
+        auto setDirectory = KernelFunctionAs<SetDllDirectoryFn>("SetDllDirectoryA");
         if (setDirectory) setDirectory("");
     }
     // Libraries the system's own code loads on demand while the wizard runs
@@ -36,34 +31,13 @@ void HardenProcess() {
     // delay-loads ignore it), so they are loaded here first, by full path, and
     // later loads find them already in the process.
     for (const char* name : {"version.dll", "uxtheme.dll", "msimg32.dll", "dwmapi.dll"}) LoadSystemLibrary(name);
-    auto setSearchMode = FunctionAs<SetSearchPathModeFn>(Kernel32Function("SetSearchPathMode"));
+    auto setSearchMode = KernelFunctionAs<SetSearchPathModeFn>("SetSearchPathMode");
     if (setSearchMode) setSearchMode(SafeSearchPermanent);
-    auto setDep = FunctionAs<SetProcessDepPolicyFn>(Kernel32Function("SetProcessDEPPolicy"));
+    auto setDep = KernelFunctionAs<SetProcessDepPolicyFn>("SetProcessDEPPolicy");
     if (setDep) setDep(DepEnable);
-}
-
-std::string OwnExecutablePath() {
-    std::string path(MAX_PATH, '\0');
-    for (;;) {
-        DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n < path.size()) return path.substr(0, n);
-        path.resize(path.size() * 2);
-    }
 }
 
 std::string DllRedirectionPath() {
     std::string path = OwnExecutablePath() + ".local";
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES ? path : std::string();
-}
-
-HMODULE LoadSystemLibrary(const std::string& name) {
-    std::string folder = SystemFolder();
-    if (folder.empty()) return nullptr;
-    return LoadLibraryA((folder + "\\" + name).c_str());
-}
-
-FARPROC SystemFunction(const std::string& library, const char* function) {
-    HMODULE module = GetModuleHandleA(library.c_str());
-    if (!module) module = LoadSystemLibrary(library);
-    return module ? GetProcAddress(module, function) : nullptr;
 }

@@ -8,6 +8,7 @@
 
 #include "driver/hardening.h"
 #include "driver/setup.h"
+#include "ui/toolkit.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     HardenProcess();
@@ -18,7 +19,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         return 1;
     }
     try {
-        RunSetup();
+        return RunSetup();
     } catch (const std::exception& failure) {
         ShowFatalError(failure.what());
         return 1;
@@ -26,5 +27,4 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         ShowFatalError("Unknown failure.");
         return 1;
     }
-    return 0;
 }

@@ -1,15 +1,16 @@
 #include "driver/pack_files.h"
 
-#include "driver/pack_info.h"
-#include "driver/setup.h"
-#include "engine/file_ops.h"
-#include "engine/text_file.h"
-#include "lang/language_list.h"
+#include "base/files.h"
+#include "base/paths.h"
+#include "base/text_file.h"
+#include "driver/about_text.h"
 
-void ReadPackIni() { ApplyPackIniLines(ReadTextLines(SetupFolder() + "\\Source\\Pack.ini")); }
+Package ReadPackIni(const std::string& setupFolder) {
+    return ParsePackIni(ReadTextLines(JoinPath(SourceFolder(setupFolder), "Pack.ini")));
+}
 
-std::string LoadAboutText() {
-    std::string path = SetupFolder() + "\\Source\\aboutPack.ini";
+std::string LoadAboutText(const std::string& setupFolder, const std::string& currentLanguage) {
+    std::string path = JoinPath(SourceFolder(setupFolder), "aboutPack.ini");
     if (!FileIsPresent(path)) return "";
-    return ExtractAboutText(ReadTextLines(path), CurrentLanguage);
+    return ExtractAboutText(ReadTextLines(path), currentLanguage);
 }

@@ -2,7 +2,9 @@
 #pragma once
 #include <string>
 
-// Fills PackTitle..PackMode from Source\Pack.ini; throws FileError when it is missing.
-void ReadPackIni();
-// The about text for CurrentLanguage from Source\aboutPack.ini; "" when absent.
-std::string LoadAboutText();
+#include "base/package.h"
+
+// The fields of Source\Pack.ini; throws FileError when it is missing.
+Package ReadPackIni(const std::string& setupFolder);
+// The about text for the language from Source\aboutPack.ini; "" when absent.
+std::string LoadAboutText(const std::string& setupFolder, const std::string& currentLanguage);

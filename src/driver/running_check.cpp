@@ -2,10 +2,10 @@
 
 #include <cstring>
 
-#include "driver/hardening.h"
-#include "driver/pack_info.h"
-#include "driver/setup.h"
-#include "engine/handles.h"
+#include "base/ascii.h"
+#include "base/handles.h"
+#include "base/paths.h"
+#include "base/system_library.h"
 
 using SnapshotFn = HANDLE(WINAPI*)(DWORD, DWORD);
 using ModuleWalkFn = BOOL(WINAPI*)(HANDLE, MODULEENTRY32*);
@@ -21,19 +21,18 @@ struct ToolHelp {
     ImageNameFn imageName = nullptr;
 };
 
-template <typename Fn>
-static Fn KernelFunction(const char* name) {
-    return FunctionAs<Fn>(GetProcAddress(GetModuleHandleA("kernel32.dll"), name));
-}
+#ifndef _WIN64
+static_assert(sizeof(MODULEENTRY32) == 548, "the ANSI module record as the 32-bit system fills it");
+#endif
 
 // Looked up by name once: older systems lack some of them.
 static const ToolHelp& KernelTools() {
     static const ToolHelp tools = [] {
         ToolHelp t;
-        t.snapshot = KernelFunction<SnapshotFn>("CreateToolhelp32Snapshot");
-        t.first = KernelFunction<ModuleWalkFn>("Module32First");
-        t.next = KernelFunction<ModuleWalkFn>("Module32Next");
-        t.imageName = KernelFunction<ImageNameFn>("QueryFullProcessImageNameA");
+        t.snapshot = KernelFunctionAs<SnapshotFn>("CreateToolhelp32Snapshot");
+        t.first = KernelFunctionAs<ModuleWalkFn>("Module32First");
+        t.next = KernelFunctionAs<ModuleWalkFn>("Module32Next");
+        t.imageName = KernelFunctionAs<ImageNameFn>("QueryFullProcessImageNameA");
         return t;
     }();
     return tools;
@@ -53,7 +52,7 @@ bool GetProcessModules(DWORD processId, TModuleArray& modules) {
     modules.clear();
     const ToolHelp& tools = KernelTools();
     if (!tools.snapshot || !tools.first || !tools.next) return false;
-    FileHandle snapshot(TakeModuleSnapshot(tools.snapshot, processId));
+    SnapshotHandle snapshot(TakeModuleSnapshot(tools.snapshot, processId));
     if (!snapshot.valid()) return false;
     MODULEENTRY32 entry{};
     entry.dwSize = sizeof entry;
@@ -77,7 +76,7 @@ static HANDLE OpenForQuery(DWORD processId) {
 std::string QueryProcessImagePath(DWORD processId) {
     ImageNameFn imageName = KernelTools().imageName;
     if (!imageName) return "";
-    FileHandle process(OpenForQuery(processId));
+    ProcessHandle process(OpenForQuery(processId));
     if (!process.valid()) return "";
     std::string path(MAX_PATH, '\0');
     for (;;) {
@@ -130,4 +129,6 @@ bool IsProgramRunning(const std::string& windowClass, const std::string& exePath
     return false;
 }
 
-bool IsTargetRunning() { return IsProgramRunning(PackWindowClass, ChosenFolder + "\\" + PackExeName); }
+bool IsTargetRunning(const Package& package, const std::string& folder) {
+    return IsProgramRunning(package.PackWindowClass, JoinPath(folder, package.PackExeName));
+}

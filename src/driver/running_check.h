@@ -8,11 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "base/package.h"
+
 using TModuleArray = std::vector<MODULEENTRY32>;
 
-// True when a window of class PackWindowClass belongs to a process running
-// ChosenFolder + "\" + PackExeName.
-bool IsTargetRunning();
+// True when a window of the package's target class belongs to a process
+// running folder + "\" + PackExeName.
+bool IsTargetRunning(const Package& package, const std::string& folder);
 // The same for an explicit class (ASCII case ignored) and executable path (exact).
 bool IsProgramRunning(const std::string& windowClass, const std::string& exePath);
 // The executable of the process owning the window, or "Null" when none can be had.

@@ -2,157 +2,169 @@
 
 #include <windows.h>
 
+#include <memory>
+#include <string>
+
+#include "base/files.h"
+#include "base/paths.h"
 #include "discovery/copy_registry.h"
-#include "driver/hardening.h"
+#include "discovery/version_lists.h"
 #include "driver/pack_files.h"
-#include "driver/pack_info.h"
 #include "driver/running_check.h"
 #include "driver/stamps.h"
-#include "driver/target_paths.h"
-#include "engine/file_ops.h"
+#include "engine/disk_files.h"
 #include "engine/install_run.h"
 #include "lang/catalogue.h"
 #include "lang/language_files.h"
-#include "ui/pages.h"
-#include "ui/toolkit.h"
+#include "ui/wizard.h"
 
-std::string ProductName;
-std::string ProductVersion;
-std::string ChosenFolder;
-bool GoBack = false;
-bool LanguagePageDone = false;
-bool CopyListInactive = true;
-int LastListSelection = 0;
-bool LaunchOnExit = false;
+static_assert(sizeof(OSVERSIONINFOA) == 148, "the version record the system expects");
 
-std::string SetupFolder() {
-    std::string path = OwnExecutablePath();
-    size_t cut = path.find_last_of('\\');
-    return cut == std::string::npos ? std::string() : path.substr(0, cut);
-}
+namespace {
 
-bool CheckOsVersion() {
-    OSVERSIONINFOA info{};
-    info.dwOSVersionInfoSize = sizeof info;  // 148 bytes
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    GetVersionExA(&info);
-#pragma GCC diagnostic pop
-    if (info.dwMajorVersion >= 5) return true;
-    std::string text = "\r\n" + ProductName + "\r\n\r\nNot supported OS..." + std::string(16, ' ');
-    MessageBoxA(nullptr, text.c_str(), "Warning...", MB_SYSTEMMODAL | MB_ICONERROR | MB_OK);
-    return false;
-}
+const char ProductName[] = "Quillsetter.TV";
+const char ProductVersion[] = "1.0.0.lang";
 
-void InitStartupState() {
-    LastListSelection = 0;
-    LanguagePageDone = false;
-    CopyListInactive = true;
-    MsgExitConfirm = "Do you really want to close the program?";
-    CapExitConfirm = "Confirmation of exit...";
-    ReadPackIni();
+// What the run owns: the package description (read once, then only read), the
+// one catalogue of texts, the target folder and the closing decision.
+struct SetupRun {
+    std::string setupFolder;  // the folder of the program's own executable
+    Package package;
+    Catalogue texts;
+    std::string ChosenFolder;  // the target program's folder, once chosen
+    bool LaunchOnExit = false;
+};
+
+void InitStartupState(SetupRun& run) {
+    SetEnglishExitTexts(run.texts);
+    run.package = ReadPackIni(run.setupFolder);
 }
 
 // About page, copy stage and folder stage, with Back between them. False when
 // the window was closed; otherwise ChosenFolder is the target folder.
-static bool ChooseTarget(bool& offerOtherCopies) {
+bool ChooseTarget(SetupRun& run, Wizard& wizard, bool& offerOtherCopies) {
     enum class Stage { About, Copies, Folder } stage = Stage::About;
     for (;;) {
         switch (stage) {
             case Stage::About:
-                ShowAboutPage();
-                if (WindowClosed) return false;
+                wizard.ShowAboutPage(LoadAboutText(run.setupFolder, wizard.CurrentLanguage));
+                if (wizard.WindowClosed) return false;
                 stage = Stage::Copies;
                 break;
             case Stage::Copies:
-                offerOtherCopies = ShowCopyListPage();
-                if (WindowClosed) return false;
+                offerOtherCopies = wizard.ShowCopyListPage(CollectCompatibleCopies(run.setupFolder, run.package));
+                if (wizard.WindowClosed) return false;
                 // Without a list no page ran, so the folder page's Back carries on to the about page.
-                if (GoBack) stage = Stage::About;
-                else if (!ChosenFolder.empty()) return true;
-                else stage = Stage::Folder;
+                if (wizard.GoBack) {
+                    stage = Stage::About;
+                } else if (!wizard.ChosenFolder.empty()) {
+                    run.ChosenFolder = wizard.ChosenFolder;
+                    return true;
+                } else {
+                    stage = Stage::Folder;
+                }
                 break;
             case Stage::Folder:
-                ShowFolderPage();
+                wizard.ShowFolderPage();
                 offerOtherCopies = true;
-                if (WindowClosed) return false;
-                if (!GoBack) return true;
+                if (wizard.WindowClosed) return false;
+                if (!wizard.GoBack) {
+                    run.ChosenFolder = wizard.ChosenFolder;
+                    return true;
+                }
                 stage = Stage::Copies;
                 break;
         }
     }
 }
 
-static void AnnounceTargetFolder() {
-    if (ChosenFolder.empty()) return;
-    std::string text = MsgFolderFound + " \"" + ChosenFolder + "\"";
-    MessageBoxA(MainWindow, text.c_str(), CapWarning.c_str(), MB_SYSTEMMODAL | MB_ICONINFORMATION | MB_OK);
+void AnnounceTargetFolder(const SetupRun& run, Wizard& wizard) {
+    if (run.ChosenFolder.empty()) return;
+    wizard.ShowOwnedBox(run.texts.MsgFolderFound + " \"" + run.ChosenFolder + "\"", run.texts.CapWarning,
+                        MB_SYSTEMMODAL | MB_ICONINFORMATION | MB_OK);
 }
 
 // False when the user gave up waiting for the target program to close.
-static bool WaitWhileTargetRuns() {
-    while (IsTargetRunning()) {
-        if (ShowMessageBox(MsgProgramRunning, CapWarning, "warning", MB_SYSTEMMODAL | MB_OKCANCEL) != IDOK) {
+bool WaitWhileTargetRuns(const SetupRun& run) {
+    while (IsTargetRunning(run.package, run.ChosenFolder)) {
+        if (ShowMessageBox(run.texts.MsgProgramRunning, run.texts.CapWarning, MB_ICONWARNING,
+                           MB_SYSTEMMODAL | MB_OKCANCEL) != IDOK) {
             return false;
         }
     }
     return true;
 }
 
-static bool StampListsPackVersion(const std::string& path) { return FileIsPresent(path) && StampHasVersion(path); }
+bool StampListsPackVersion(const SetupRun& run, const std::string& path) {
+    return FileIsPresent(path) && StampHasVersion(path, run.package.PackVersion);
+}
 
 // False when the installed stamps forbid this package, or the user declines a reinstall.
-static bool StampsAllowInstall() {
-    std::string stampFolder = PackageFolderIn(ChosenFolder);
-    if (StampListsPackVersion(stampFolder + "\\OldVersions.ini")) {
-        ShowMessageBox(MsgNewerInstalled, CapWarning, "warning", MB_SYSTEMMODAL);
+bool StampsAllowInstall(const SetupRun& run) {
+    std::string stampFolder = run.package.PackageFolderIn(run.ChosenFolder);
+    if (StampListsPackVersion(run, JoinPath(stampFolder, "OldVersions.ini"))) {
+        ShowMessageBox(run.texts.MsgNewerInstalled, run.texts.CapWarning, MB_ICONWARNING, MB_SYSTEMMODAL);
         return false;
     }
-    if (StampListsPackVersion(stampFolder + "\\Version.ini")) {
-        return ShowMessageBox(MsgAlreadyInstalled, CapWarning, "warning", MB_SYSTEMMODAL | MB_OKCANCEL) != IDCANCEL;
+    if (StampListsPackVersion(run, JoinPath(stampFolder, "Version.ini"))) {
+        return ShowMessageBox(run.texts.MsgAlreadyInstalled, run.texts.CapWarning, MB_ICONWARNING,
+                              MB_SYSTEMMODAL | MB_OKCANCEL) != IDCANCEL;
     }
     return true;
 }
 
-static void AskClosingQuestions(bool offerOtherCopies) {
-    if (offerOtherCopies) ShowMessageBox(MsgOtherCopies, CapMessage, "info", MB_SYSTEMMODAL);
-    if (ShowMessageBox(MsgLaunchQuestion, CapConfirm, "quest", MB_SYSTEMMODAL | MB_YESNO) == IDYES) {
-        LaunchOnExit = true;
+void AskClosingQuestions(SetupRun& run, bool offerOtherCopies) {
+    if (offerOtherCopies) ShowMessageBox(run.texts.MsgOtherCopies, run.texts.CapMessage, MB_ICONINFORMATION, MB_SYSTEMMODAL);
+    if (ShowMessageBox(run.texts.MsgLaunchQuestion, run.texts.CapConfirm, MB_ICONQUESTION, MB_SYSTEMMODAL | MB_YESNO) ==
+        IDYES) {
+        run.LaunchOnExit = true;
     }
 }
 
 // Every stage from the language page to the closing questions; returning
 // early is how the run stops.
-static void RunStages() {
-    ShowLanguagePage();
-    if (WindowClosed) return;
+void RunStages(SetupRun& run, Wizard& wizard) {
+    wizard.ShowLanguagePage();
+    if (wizard.WindowClosed) return;
     PruneCopyRecords("", "", "");
-    LoadMessages();
+    LoadMessages(run.texts, run.setupFolder, run.package.PackProgramName, wizard.CurrentLanguage,
+                 MessageScope::Whole);
     bool offerOtherCopies = false;
-    if (!ChooseTarget(offerOtherCopies)) return;
-    AnnounceTargetFolder();
-    if (!WaitWhileTargetRuns()) return;
-    if (!StampsAllowInstall()) return;
+    if (!ChooseTarget(run, wizard, offerOtherCopies)) return;
+    AnnounceTargetFolder(run, wizard);
+    if (!WaitWhileTargetRuns(run)) return;
+    if (!StampsAllowInstall(run)) return;
     // Exit stays usable behind the owner-less boxes above; once confirmed, nothing is installed.
-    if (WindowClosed) return;
-    RunInstall();
-    AskClosingQuestions(offerOtherCopies);
+    if (wizard.WindowClosed) return;
+    DiskFiles files(SourceFolder(run.setupFolder));
+    wizard.ShowInstallPage([&](InstallProgress& progress) {
+        return RunInstall(run.setupFolder, run.ChosenFolder, run.package, files, progress);
+    });
+    AskClosingQuestions(run, offerOtherCopies);
 }
 
-void RunSetup() {
-    ProductName = "Quillsetter.TV";
-    ProductVersion = "1.0.0.lang";
-    LaunchOnExit = false;
-    if (!CheckOsVersion()) return;
-    RunStages();
-    if (LaunchOnExit) LaunchTarget();
+}  // namespace
+
+bool CheckOsVersion() {
+    OSVERSIONINFOA info{};
+    info.dwOSVersionInfoSize = sizeof info;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    GetVersionExA(&info);
+#pragma GCC diagnostic pop
+    if (info.dwMajorVersion >= 5) return true;
+    std::string text = "\r\n" + std::string(ProductName) + "\r\n\r\nNot supported OS..." + std::string(16, ' ');
+    MessageBoxA(nullptr, text.c_str(), "Warning...", MB_SYSTEMMODAL | MB_ICONERROR | MB_OK);
+    return false;
 }
 
-void EndWithFatalError(const std::string& text) {
-    ShowFatalError(text);
-    ExitProcess(1);
-}
-
-void ShowFatalError(const std::string& text) {
-    MessageBoxA(nullptr, text.c_str(), "Application Error", MB_TASKMODAL | MB_ICONERROR | MB_OK);
+int RunSetup() {
+    if (!CheckOsVersion()) return 0;
+    SetupRun run;
+    run.setupFolder = FolderOf(OwnExecutablePath());
+    InitStartupState(run);
+    Wizard wizard(run.setupFolder, run.package, run.texts, std::string(ProductName) + " " + ProductVersion);
+    RunStages(run, wizard);
+    if (run.LaunchOnExit) LaunchTarget(run.ChosenFolder, run.package.PackExeName);
+    return 0;
 }

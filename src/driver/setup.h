@@ -1,28 +1,9 @@
-// The driver: the program's entry sequence RunSetup, its start-up defaults and
-// the shared state that the pages and the install run read and write.
+// The driver: RunSetup walks the wizard's stages in their fixed order from the
+// language page to the closing questions, and owns the run's data: the package
+// description, the catalogue, the target folder and the final launch.
 #pragma once
-#include <string>
-
-extern std::string ProductName;     // "Quillsetter.TV"
-extern std::string ProductVersion;  // "1.0.0.lang"
-// While the copy list is shown, the picked copy's executable path; after the
-// copy stage, the target program's folder without a trailing backslash.
-extern std::string ChosenFolder;
-extern bool GoBack;             // the last page ended with Back
-extern bool LanguagePageDone;   // language list notifications are ignored
-extern bool CopyListInactive;   // copy list notifications are ignored
-extern int LastListSelection;   // index of the last list selection handled, -1 for none
-extern bool LaunchOnExit;       // start the target program when the run ends
-
-// The folder of the program's own executable, without a trailing backslash.
-std::string SetupFolder();
 
 bool CheckOsVersion();
-void InitStartupState();
-void RunSetup();
-
-// Shows the "Application Error" box for a failure that ends the run.
-void ShowFatalError(const std::string& text);
-// Shows that box and ends the process with exit code 1, for failures met where
-// an exception cannot travel up to the last-resort handler.
-[[noreturn]] void EndWithFatalError(const std::string& text);
+// The whole run; returns the exit code (0, also for a refused system or a
+// closed window). A failure that escapes it is the caller's to report.
+int RunSetup();

@@ -3,16 +3,16 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "driver/pack_info.h"
-#include "driver/setup.h"
-#include "engine/text_file.h"
-#include "engine/uninstall_merge.h"
+#include "base/paths.h"
+#include "base/text_file.h"
+#include "base/text_lines.h"
 
-bool StampHasVersion(const std::string& path) { return HoldsLine(ReadTextLines(path), PackVersion); }
+bool StampHasVersion(const std::string& path, const std::string& version) {
+    return HoldsLine(ReadTextLines(path), version);
+}
 
-void LaunchTarget() {
-    std::string program = ChosenFolder + "\\" + PackExeName;
-    // PackExeName may reach into subfolders: the program runs where it lies.
-    std::string folder = program.substr(0, program.find_last_of("\\/"));
-    ShellExecuteA(nullptr, nullptr, program.c_str(), nullptr, folder.c_str(), SW_SHOW);
+void LaunchTarget(const std::string& folder, const std::string& exeName) {
+    std::string program = JoinPath(folder, exeName);
+    // The executable may lie in a subfolder: the program runs where it lies.
+    ShellExecuteA(nullptr, nullptr, program.c_str(), nullptr, FolderOf(program).c_str(), SW_SHOW);
 }

@@ -3,8 +3,8 @@
 #pragma once
 #include <string>
 
-// True when a line of the stamp file equals PackVersion. The file must be
+// True when a line of the stamp file equals `version`. The file must be
 // present; an open or read failure throws FileError.
-bool StampHasVersion(const std::string& path);
-// Starts ChosenFolder\PackExeName in its own folder; a failure is ignored.
-void LaunchTarget();
+bool StampHasVersion(const std::string& path, const std::string& version);
+// Starts folder\exeName in the executable's own folder; a failure is ignored.
+void LaunchTarget(const std::string& folder, const std::string& exeName);

@@ -1,75 +1,69 @@
 #include "engine/install_run.h"
 
-#include <windows.h>
-
 #include <functional>
-#include <string>
 
-#include "driver/errors.h"
-#include "driver/pack_info.h"
-#include "driver/setup.h"
-#include "engine/file_ops.h"
-#include "engine/progress.h"
+#include "base/failure.h"
+#include "base/paths.h"
 #include "engine/script_safety.h"
-#include "engine/text_file.h"
 #include "engine/uninstall_records.h"
-#include "lang/catalogue.h"
-#include "ui/pages.h"
-#include "ui/toolkit.h"
 
 namespace {
 
-// What the phases share: the three roots and the run's counters.
+// What the phases share: the roots, the file work, and the run's counters.
 struct InstallRun {
-    std::string source;     // S\Source
-    std::string target;     // T
-    std::string packageSub; // "\Base\Name" below T, parts left out when empty
+    InstallFiles& files;
+    InstallProgress& progress;
+    std::string source;      // S\Source
+    std::string target;      // T
+    std::string packageSub;  // "\Base\Name" below T, parts left out when empty
+    RecordPaths records;
     int steps = 0;
     bool ok = true;
 };
 
-std::string ScriptPath(const InstallRun& run, const char* name) { return run.source + "\\" + name; }
+std::string ScriptPath(const InstallRun& run, const char* name) { return JoinPath(run.source, name); }
 
-void TakeStep(InstallRun& run) { ShowProgressStep(++run.steps); }
+void TakeStep(InstallRun& run) { run.progress.ShowProgressStep(++run.steps); }
 
 // Reads the script and hands each line to `act` right after its step.
 void ForEachScriptLine(InstallRun& run, const std::string& script, const std::function<void(const std::string&)>& act) {
-    if (!FileIsPresent(script)) return;
-    for (const auto& line : ReadTextLines(script)) {
+    if (!run.files.FileIsPresent(script)) return;
+    for (const auto& line : run.files.ReadLines(script)) {
         TakeStep(run);
         act(line);
     }
 }
 
-void SetStepRange(const InstallRun& run) {
-    int total = CountScriptLines(ScriptPath(run, "Script_Copy.ini")) +
-                CountScriptLines(ScriptPath(run, "Script_ACopy.ini")) +
-                CountScriptLines(ScriptPath(run, "Script_Delete.ini"));
-    if (FileIsPresent(ScriptPath(run, "Uninstall.ini"))) {
+void SetStepRange(InstallRun& run) {
+    int total = CountScriptLines(run.files, ScriptPath(run, "Script_Copy.ini")) +
+                CountScriptLines(run.files, ScriptPath(run, "Script_ACopy.ini")) +
+                CountScriptLines(run.files, ScriptPath(run, "Script_Delete.ini"));
+    if (run.files.FileIsPresent(ScriptPath(run, "Uninstall.ini"))) {
         total += 1;
     } else {
-        total += CountScriptLines(ScriptPath(run, "Script_Uninstall_Add.ini"));
+        total += CountScriptLines(run.files, run.records.addScript);
     }
-    SetProgressRange(total);
+    run.progress.SetProgressRange(total);
 }
 
 void DeletePhase(InstallRun& run) {
     ForEachScriptLine(run, ScriptPath(run, "Script_Delete.ini"), [&](const std::string& line) {
         if (!ScriptLineIsSafe("", line)) return;
-        std::string path = run.target + "\\" + line;
-        if (FileIsPresent(path)) DeleteFileA(path.c_str());
+        std::string path = JoinPath(run.target, line);
+        if (run.files.FileIsPresent(path)) run.files.RemoveFile(path);
     });
 }
 
 void UninstallPhase(InstallRun& run) {
     std::string wholeRecord = ScriptPath(run, "Uninstall.ini");
-    if (FileIsPresent(wholeRecord)) {
-        CopyPackageFile(wholeRecord, run.target + "\\Resource\\Uninstall.ini");
+    if (run.files.FileIsPresent(wholeRecord)) {
+        run.files.CopyPackageFile(wholeRecord, run.records.record);
         TakeStep(run);
         return;
     }
-    if (FileIsPresent(ScriptPath(run, "Script_Uninstall_Clear.ini"))) ApplyUninstallClear();
-    if (FileIsPresent(ScriptPath(run, "Script_Uninstall_Add.ini"))) ApplyUninstallAdd(run.steps);
+    if (run.files.FileIsPresent(run.records.clearScript)) ApplyUninstallClear(run.files, run.records);
+    if (run.files.FileIsPresent(run.records.addScript))
+        ApplyUninstallAdd(run.files, run.records, [&] { TakeStep(run); });
 }
 
 // Copies each line's package file to `subFolder` below the target. A line that
@@ -80,67 +74,44 @@ void CopyPhase(InstallRun& run, const char* script, const std::string& subFolder
             run.ok = false;
             return;
         }
-        std::string source = run.source + "\\PACK\\" + line;
-        if (!FileIsPresent(source)) return;
-        bool copied = CopyPackageFile(source, run.target + subFolder + "\\" + line);
+        std::string source = JoinPath(JoinPath(run.source, "PACK"), line);
+        if (!run.files.FileIsPresent(source)) return;
+        bool copied = run.files.CopyPackageFile(source, JoinPath(run.target + subFolder, line));
         run.ok = run.ok && copied;
     });
 }
 
-void WriteStamps(InstallRun& run) {
-    std::string package = run.target + run.packageSub;
-    if (PackMode != "New") {
-        CreateFolderTree(package);
-        WriteTextLines(package + "\\Version.ini", {PackVersion});
-        AddInstalledComponent(PackName + "/" + PackVersion);
+void WriteStamps(InstallRun& run, const Package& package) {
+    std::string packageFolder = run.target + run.packageSub;
+    if (package.PackMode != "New") {
+        run.files.CreateFolderTree(packageFolder);
+        run.files.WriteLines(JoinPath(packageFolder, "Version.ini"), {package.PackVersion});
+        AddInstalledComponent(run.files, run.records, package.InstalledEntry());
     }
     std::string oldVersions = ScriptPath(run, "OldVersions.ini");
-    if (FileIsPresent(oldVersions)) CopyPackageFile(oldVersions, package + "\\OldVersions.ini");
-}
-
-void RunPhases(InstallRun& run) {
-    SetStepRange(run);
-    DeletePhase(run);
-    run.packageSub = (PackBaseFolder.empty() ? "" : "\\" + PackBaseFolder) + (PackName.empty() ? "" : "\\" + PackName);
-    UninstallPhase(run);
-    CopyPhase(run, "Script_ACopy.ini", "");
-    CopyPhase(run, "Script_Copy.ini", run.packageSub);
-    WriteStamps(run);
-}
-
-// The page after the run ends at WM_QUIT. A window closed during the run has
-// already posted it and the pump took it: there is nothing left to wait for.
-void WaitForWindowClose() {
-    if (WindowClosed) return;
-    if (QuitPumped) PostQuitMessage(QuitPumpedCode);
-    RunPage();
+    if (run.files.FileIsPresent(oldVersions))
+        run.files.CopyPackageFile(oldVersions, JoinPath(packageFolder, "OldVersions.ini"));
 }
 
 }  // namespace
 
-void RunInstall() {
-    StartTick = GetTickCount();
-    InstallRun run;
-    SetWindowTextA(HeaderLabel, LblInstallProgress.c_str());
-    EnableWindow(NextButton, FALSE);
-    EnableWindow(BackButton, FALSE);
-    EnableWindow(ExitButton, FALSE);
-    CreateProgressControls();
-    run.source = SetupFolder() + "\\Source";
-    run.target = ChosenFolder;
+bool RunInstall(const std::string& setupFolder, const std::string& target, const Package& package,
+                InstallFiles& files, InstallProgress& progress) {
+    InstallRun run{files, progress, SourceFolder(setupFolder), target, {}, {}};
+    run.records.record = JoinPath(target, "Resource\\Uninstall.ini");
+    run.records.components = JoinPath(target, "Resource\\InstallComponents.ini");
+    run.records.clearScript = ScriptPath(run, "Script_Uninstall_Clear.ini");
+    run.records.addScript = ScriptPath(run, "Script_Uninstall_Add.ini");
     try {
-        RunPhases(run);
+        SetStepRange(run);
+        DeletePhase(run);
+        run.packageSub = PackageFolderIn("", package.PackBaseFolder, package.PackName);
+        UninstallPhase(run);
+        CopyPhase(run, "Script_ACopy.ini", "");
+        CopyPhase(run, "Script_Copy.ini", run.packageSub);
+        WriteStamps(run, package);
     } catch (const FileError&) {
         run.ok = false;
     }
-    FinishProgressSteps();
-    if (run.ok) {
-        ShowMessageBox(MsgInstallOk, CapMessage, "info", MB_SYSTEMMODAL);
-    } else {
-        ShowMessageBox(MsgInstallFailed, CapMessage, "error", MB_SYSTEMMODAL);
-    }
-    EnableWindow(ExitButton, TRUE);
-    WaitForWindowClose();
-    DestroyWindow(ProgressBar);
-    DestroyWindow(ElapsedLabel);
+    return run.ok;
 }

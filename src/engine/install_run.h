@@ -1,6 +1,25 @@
-// The install run: deletes and copies the package's files as its scripts say,
-// updates the target's uninstall record and components list, writes the
-// version stamps, shows progress and the result, then waits for the window.
+// The install run's rules: deletes and copies the package's files as its
+// scripts say, updates the target's uninstall record and components list and
+// writes the version stamps, reporting one progress step per script line. The
+// window around it (progress page, result box) belongs to the wizard.
 #pragma once
+#include <string>
 
-void RunInstall();
+#include "base/package.h"
+#include "engine/install_files.h"
+
+// What the run reports while it works; the wizard's progress page implements it.
+class InstallProgress {
+public:
+    virtual ~InstallProgress() = default;
+    // Called once before the first step with the number of steps to come.
+    virtual void SetProgressRange(int total) = 0;
+    // Called after each step with the number of steps taken so far.
+    virtual void ShowProgressStep(int position) = 0;
+};
+
+// Installs the package from setupFolder\Source into the target folder. True
+// when every step succeeded (InstallOk); a text file that cannot be read or
+// written ends the run there with false, keeping what was already done.
+bool RunInstall(const std::string& setupFolder, const std::string& target, const Package& package,
+                InstallFiles& files, InstallProgress& progress);

@@ -6,13 +6,6 @@
 
 bool IsSectionHeader(std::string_view line) { return line.find('[') != std::string_view::npos; }
 
-bool HoldsLine(const std::vector<std::string>& lines, const std::string& line) {
-    for (const auto& candidate : lines) {
-        if (candidate == line) return true;
-    }
-    return false;
-}
-
 std::vector<std::string> ClearRecord(const std::vector<std::string>& record,
                                      const std::vector<std::string>& clearScript) {
     std::unordered_set<std::string_view> listed(clearScript.begin(), clearScript.end());
@@ -22,28 +15,6 @@ std::vector<std::string> ClearRecord(const std::vector<std::string>& record,
         if (!listed.count(line)) kept.push_back(line);
     }
     return kept;
-}
-
-bool InsertSectionBlock(std::vector<std::string>& record, const std::string& header,
-                        const std::vector<std::string>& block) {
-    if (block.empty()) return false;
-    std::vector<std::string> merged;
-    merged.reserve(record.size() + block.size() + 1);
-    bool found = false;
-    for (auto& line : record) {
-        bool match = line == header;
-        merged.push_back(std::move(line));
-        if (match) {
-            merged.insert(merged.end(), block.begin(), block.end());
-            found = true;
-        }
-    }
-    if (!found) {
-        merged.push_back(header);
-        merged.insert(merged.end(), block.begin(), block.end());
-    }
-    record = std::move(merged);
-    return true;
 }
 
 namespace {

@@ -1,6 +1,6 @@
-// The edits of the target's uninstall record and installed-components list, on
-// lines held in memory: the clear filter, the merge of the add script's
-// sections, and the components entry. Pure: uninstall_records.h does the files.
+// The edits of the target's uninstall record on lines held in memory: the clear
+// filter and the merge of the add script's sections. Pure: uninstall_records.h
+// does the files.
 #pragma once
 #include <functional>
 #include <string>
@@ -22,11 +22,3 @@ std::vector<std::string> ClearRecord(const std::vector<std::string>& record,
 // Returns true when the record was rewritten (some block was not empty).
 bool MergeAddScript(std::vector<std::string>& record, const std::vector<std::string>& addScript,
                     const std::function<void()>& onStep);
-
-// One section's merge: the block goes under every line equal to the header, or
-// header and block are appended. An empty block changes nothing (returns false).
-bool InsertSectionBlock(std::vector<std::string>& record, const std::string& header,
-                        const std::vector<std::string>& block);
-
-// True when a line of `lines` equals `line` exactly.
-bool HoldsLine(const std::vector<std::string>& lines, const std::string& line);

@@ -1,56 +1,46 @@
 #include "lang/catalogue.h"
 
-#include "driver/errors.h"
-#include "driver/pack_info.h"
-#include "engine/text_lines.h"
+#include "base/failure.h"
+#include "base/text_lines.h"
 
-std::string MsgExitConfirm, CapExitConfirm, BtnNext, MsgProgramRunning, MsgNewerInstalled, MsgAlreadyInstalled,
-    CapConfirm, LblProgramNotFound, LblInstallProgress, MsgNoCopyFound, LblChooseFolder, CapWarning, MsgNotInFolder,
-    MsgIncompatibleVersion, MsgLaunchQuestion, MsgInstallOk, CapMessage, MsgInstallFailed, LblChooseCopy,
-    MsgOtherCopies, MsgFolderFound, BtnBack, LblElapsed, BtnExit, LblAboutPackage;
-int MessageLineCounter = 0;
+void SetEnglishExitTexts(Catalogue& texts) {
+    texts.MsgExitConfirm = "Do you really want to close the program?";
+    texts.CapExitConfirm = "Confirmation of exit...";
+}
 
-std::string* const CatalogueEntries[CatalogueSize] = {
-    &MsgExitConfirm,  &CapExitConfirm,     &BtnNext,        &MsgProgramRunning,      &MsgNewerInstalled,
-    &MsgAlreadyInstalled, &CapConfirm,     &LblProgramNotFound, &LblInstallProgress, &MsgNoCopyFound,
-    &LblChooseFolder, &CapWarning,         &MsgNotInFolder, &MsgIncompatibleVersion, &MsgLaunchQuestion,
-    &MsgInstallOk,    &CapMessage,         &MsgInstallFailed, &LblChooseCopy,        &MsgOtherCopies,
-    &MsgFolderFound,  &BtnBack,            &LblElapsed,     &BtnExit,                &LblAboutPackage,
-};
-
-void SetRussianTexts(bool languagePageOnly) {
-    MsgExitConfirm = "Действительно хотите закрыть программу?";
-    CapExitConfirm = "Подтверждение выхода...";
-    BtnNext = "Далее >>";
+void SetRussianTexts(Catalogue& texts, const std::string& programName, bool languagePageOnly) {
+    texts.MsgExitConfirm = "Действительно хотите закрыть программу?";
+    texts.CapExitConfirm = "Подтверждение выхода...";
+    texts.BtnNext = "Далее >>";
     if (languagePageOnly) return;
-    const std::string& name = PackProgramName;
-    MsgProgramRunning = "Программа " + name + " запущена в данный момент!\r\n\r\n"
-                        "Закройте программу и после этого нажмите \"Ok\" или нажмите \"Cancel\" "
-                        "для выхода из программы установки.";
-    MsgNewerInstalled = "В программе уже установлена более новая версия данного компонента!";
-    MsgAlreadyInstalled = "Этот компонент уже установлен в программу, перезаписать его ещё раз?";
-    CapConfirm = "Подтверждение...";
-    LblProgramNotFound = "Программа не найдена:";
-    LblInstallProgress = "Индикация процесса установки:";
-    MsgNoCopyFound = "Не найдено ни одной копии программы!\r\n\r\nЗапустите программу " + name +
-                     " и после этого нажмите \r\n\"<< Назад\" и ещё раз \"Далее >>\".\r\n\r\n"
-                     "Или нажмите \"Далее >>\", чтобы указать местоположение программы вручную.";
-    LblChooseFolder = "Выберите папку программы:";
-    CapWarning = "Предупреждение...";
-    MsgNotInFolder = "В выбранной папке программа не обнаружена!";
-    MsgIncompatibleVersion = "В выбранной папке находится более ранняя или поздняя версия программы " + name +
-                             " не совместимая с данным пакетом!";
-    MsgLaunchQuestion = "Запустить программу " + name + "?";
-    MsgInstallOk = "Пакет установлен успешно!";
-    CapMessage = "Сообщение...";
-    MsgInstallFailed = "В процессе установки произошла ошибка, попробуйте установить пакет ещё раз!";
-    LblChooseCopy = "Выберите копию программы " + name + " для установки:";
-    MsgOtherCopies = "Для установки пакета в другую копию программы " + name + " запустите программу установки ещё раз!";
-    MsgFolderFound = "Папка программы успешно найдена!\r\nПуть к найденной папке:";
-    BtnBack = "<< Назад";
-    LblElapsed = "Прошло времени:";
-    BtnExit = "Выход";
-    LblAboutPackage = "О пакете:";
+    const std::string& name = programName;
+    texts.MsgProgramRunning = "Программа " + name + " запущена в данный момент!\r\n\r\n"
+                              "Закройте программу и после этого нажмите \"Ok\" или нажмите \"Cancel\" "
+                              "для выхода из программы установки.";
+    texts.MsgNewerInstalled = "В программе уже установлена более новая версия данного компонента!";
+    texts.MsgAlreadyInstalled = "Этот компонент уже установлен в программу, перезаписать его ещё раз?";
+    texts.CapConfirm = "Подтверждение...";
+    texts.LblProgramNotFound = "Программа не найдена:";
+    texts.LblInstallProgress = "Индикация процесса установки:";
+    texts.MsgNoCopyFound = "Не найдено ни одной копии программы!\r\n\r\nЗапустите программу " + name +
+                           " и после этого нажмите \r\n\"<< Назад\" и ещё раз \"Далее >>\".\r\n\r\n"
+                           "Или нажмите \"Далее >>\", чтобы указать местоположение программы вручную.";
+    texts.LblChooseFolder = "Выберите папку программы:";
+    texts.CapWarning = "Предупреждение...";
+    texts.MsgNotInFolder = "В выбранной папке программа не обнаружена!";
+    texts.MsgIncompatibleVersion = "В выбранной папке находится более ранняя или поздняя версия программы " + name +
+                                   " не совместимая с данным пакетом!";
+    texts.MsgLaunchQuestion = "Запустить программу " + name + "?";
+    texts.MsgInstallOk = "Пакет установлен успешно!";
+    texts.CapMessage = "Сообщение...";
+    texts.MsgInstallFailed = "В процессе установки произошла ошибка, попробуйте установить пакет ещё раз!";
+    texts.LblChooseCopy = "Выберите копию программы " + name + " для установки:";
+    texts.MsgOtherCopies = "Для установки пакета в другую копию программы " + name + " запустите программу установки ещё раз!";
+    texts.MsgFolderFound = "Папка программы успешно найдена!\r\nПуть к найденной папке:";
+    texts.BtnBack = "<< Назад";
+    texts.LblElapsed = "Прошло времени:";
+    texts.BtnExit = "Выход";
+    texts.LblAboutPackage = "О пакете:";
 }
 
 namespace {
@@ -58,43 +48,43 @@ namespace {
 // How one message line of a language file builds its entry: the first line of
 // an entry replaces it, a continuation line appends its separator and text.
 struct MessageLine {
-    std::string* entry;
+    std::string Catalogue::*entry;
     const char* separator;  // nullptr: the line starts the entry
     const char* prefix;
     const char* suffix;
-    bool isTemplate;  // formatted with PackProgramName
+    bool isTemplate;  // formatted with the program's name
 };
 
 const MessageLine MessageLines[LanguageMessageLines] = {
-    {&MsgExitConfirm, nullptr, "", "", false},           // 1
-    {&CapExitConfirm, nullptr, "", "...", false},        // 2
-    {&BtnNext, nullptr, "", " >>", false},               // 3
-    {&MsgProgramRunning, nullptr, "", "", true},         // 4
-    {&MsgProgramRunning, "\r\n\r\n", "", "", false},     // 5
-    {&MsgNewerInstalled, nullptr, "", "", false},        // 6
-    {&MsgAlreadyInstalled, nullptr, "", "", false},      // 7
-    {&CapConfirm, nullptr, "", "...", false},            // 8
-    {&LblProgramNotFound, nullptr, "", ":", false},      // 9
-    {&LblInstallProgress, nullptr, "", ":", false},      // 10
-    {&MsgNoCopyFound, nullptr, "", "", false},           // 11
-    {&MsgNoCopyFound, "\r\n\r\n", "", "", true},         // 12
-    {&MsgNoCopyFound, "\r\n\r\n", "", "", true},         // 13
-    {&LblChooseFolder, nullptr, "", ":", false},         // 14
-    {&CapWarning, nullptr, "", "...", false},            // 15
-    {&MsgNotInFolder, nullptr, "", "", false},           // 16
-    {&MsgIncompatibleVersion, nullptr, "", "", true},    // 17
-    {&MsgLaunchQuestion, nullptr, "", "", true},         // 18
-    {&MsgInstallOk, nullptr, "", "", false},             // 19
-    {&CapMessage, nullptr, "", "...", false},            // 20
-    {&MsgInstallFailed, nullptr, "", "", false},         // 21
-    {&LblChooseCopy, nullptr, "", ":", true},            // 22
-    {&MsgOtherCopies, nullptr, "", "", true},            // 23
-    {&MsgFolderFound, nullptr, "", "", false},           // 24
-    {&MsgFolderFound, "\r\n", "", ":", false},           // 25
-    {&BtnBack, nullptr, "<< ", "", false},               // 26
-    {&LblElapsed, nullptr, "", ":", false},              // 27
-    {&BtnExit, nullptr, "", "", false},                  // 28
-    {&LblAboutPackage, nullptr, "", ":", false},         // 29
+    {&Catalogue::MsgExitConfirm, nullptr, "", "", false},           // 1
+    {&Catalogue::CapExitConfirm, nullptr, "", "...", false},        // 2
+    {&Catalogue::BtnNext, nullptr, "", " >>", false},               // 3
+    {&Catalogue::MsgProgramRunning, nullptr, "", "", true},         // 4
+    {&Catalogue::MsgProgramRunning, "\r\n\r\n", "", "", false},     // 5
+    {&Catalogue::MsgNewerInstalled, nullptr, "", "", false},        // 6
+    {&Catalogue::MsgAlreadyInstalled, nullptr, "", "", false},      // 7
+    {&Catalogue::CapConfirm, nullptr, "", "...", false},            // 8
+    {&Catalogue::LblProgramNotFound, nullptr, "", ":", false},      // 9
+    {&Catalogue::LblInstallProgress, nullptr, "", ":", false},      // 10
+    {&Catalogue::MsgNoCopyFound, nullptr, "", "", false},           // 11
+    {&Catalogue::MsgNoCopyFound, "\r\n\r\n", "", "", true},         // 12
+    {&Catalogue::MsgNoCopyFound, "\r\n\r\n", "", "", true},         // 13
+    {&Catalogue::LblChooseFolder, nullptr, "", ":", false},         // 14
+    {&Catalogue::CapWarning, nullptr, "", "...", false},            // 15
+    {&Catalogue::MsgNotInFolder, nullptr, "", "", false},           // 16
+    {&Catalogue::MsgIncompatibleVersion, nullptr, "", "", true},    // 17
+    {&Catalogue::MsgLaunchQuestion, nullptr, "", "", true},         // 18
+    {&Catalogue::MsgInstallOk, nullptr, "", "", false},             // 19
+    {&Catalogue::CapMessage, nullptr, "", "...", false},            // 20
+    {&Catalogue::MsgInstallFailed, nullptr, "", "", false},         // 21
+    {&Catalogue::LblChooseCopy, nullptr, "", ":", true},            // 22
+    {&Catalogue::MsgOtherCopies, nullptr, "", "", true},            // 23
+    {&Catalogue::MsgFolderFound, nullptr, "", "", false},           // 24
+    {&Catalogue::MsgFolderFound, "\r\n", "", ":", false},           // 25
+    {&Catalogue::BtnBack, nullptr, "<< ", "", false},               // 26
+    {&Catalogue::LblElapsed, nullptr, "", ":", false},              // 27
+    {&Catalogue::BtnExit, nullptr, "", "", false},                  // 28
+    {&Catalogue::LblAboutPackage, nullptr, "", ":", false},         // 29
 };
 
 // Widths and precisions beyond this are refused, so a template cannot ask
@@ -144,28 +134,38 @@ bool FormatTemplate(const std::string& templ, const std::string& argument, std::
     return true;
 }
 
-static void ApplyMessageLine(int number, int fileLine, const std::string& line, const std::string& fileName) {
+static void ApplyMessageLine(Catalogue& texts, int number, int fileLine, const std::string& line,
+                             const std::string& fileName, const std::string& programName) {
     const MessageLine& rule = MessageLines[number - 1];
     std::string text = line;
-    if (rule.isTemplate && !FormatTemplate(line, PackProgramName, text)) {
+    if (rule.isTemplate && !FormatTemplate(line, programName, text)) {
         throw TemplateError(fileName + ", line " + std::to_string(fileLine) + ": \"" + line +
                             "\"\r\nThe text does not fit the program name as its only argument "
                             "(use %s at most once and %% for a percent sign).");
     }
     text = rule.prefix + text + rule.suffix;
-    if (rule.separator) *rule.entry += rule.separator + text;
-    else *rule.entry = text;
+    std::string& entry = texts.*rule.entry;
+    if (rule.separator) entry += rule.separator + text;
+    else entry = text;
 }
 
-void ApplyLanguageLines(const std::vector<std::string>& lines, const std::string& fileName) {
-    MessageLineCounter = 0;
-    BtnBack = "<< Back";
-    LblElapsed = "Passed time:";
+bool IsSkippedLanguageLine(const std::string& line) { return line.empty() || IsCommentLine(line); }
+
+bool MessageLineIsTemplate(int number) {
+    return number >= 1 && number <= LanguageMessageLines && MessageLines[number - 1].isTemplate;
+}
+
+int ApplyLanguageLines(Catalogue& texts, const std::vector<std::string>& lines, const std::string& fileName,
+                       const std::string& programName) {
+    int MessageLineCounter = 0;
+    texts.BtnBack = "<< Back";
+    texts.LblElapsed = "Passed time:";
     // The first line is the language's display name, whatever it holds.
     for (size_t i = 1; i < lines.size(); ++i) {
-        if (lines[i].empty() || IsCommentLine(lines[i])) continue;
+        if (IsSkippedLanguageLine(lines[i])) continue;
         ++MessageLineCounter;
         if (MessageLineCounter <= LanguageMessageLines)
-            ApplyMessageLine(MessageLineCounter, static_cast<int>(i + 1), lines[i], fileName);
+            ApplyMessageLine(texts, MessageLineCounter, static_cast<int>(i + 1), lines[i], fileName, programName);
     }
+    return MessageLineCounter;
 }

@@ -1,52 +1,59 @@
-// The message catalogue: the 25 user-visible texts, their built-in Russian
-// forms, and the rules by which a language file's lines replace them.
-// Pure: the language file is handed in as lines.
+// The message catalogue: the 25 user-visible texts in one record, their
+// built-in Russian forms, and the rules by which a language file's lines
+// replace them. Pure: the language file is handed in as lines.
 #pragma once
 #include <string>
 #include <vector>
 
-extern std::string MsgExitConfirm;
-extern std::string CapExitConfirm;
-extern std::string BtnNext;
-extern std::string MsgProgramRunning;
-extern std::string MsgNewerInstalled;
-extern std::string MsgAlreadyInstalled;
-extern std::string CapConfirm;
-extern std::string LblProgramNotFound;
-extern std::string LblInstallProgress;
-extern std::string MsgNoCopyFound;
-extern std::string LblChooseFolder;
-extern std::string CapWarning;
-extern std::string MsgNotInFolder;
-extern std::string MsgIncompatibleVersion;
-extern std::string MsgLaunchQuestion;
-extern std::string MsgInstallOk;
-extern std::string CapMessage;
-extern std::string MsgInstallFailed;
-extern std::string LblChooseCopy;
-extern std::string MsgOtherCopies;
-extern std::string MsgFolderFound;
-extern std::string BtnBack;
-extern std::string LblElapsed;
-extern std::string BtnExit;
-extern std::string LblAboutPackage;
+struct Catalogue {
+    std::string MsgExitConfirm;
+    std::string CapExitConfirm;
+    std::string BtnNext;
+    std::string MsgProgramRunning;
+    std::string MsgNewerInstalled;
+    std::string MsgAlreadyInstalled;
+    std::string CapConfirm;
+    std::string LblProgramNotFound;
+    std::string LblInstallProgress;
+    std::string MsgNoCopyFound;
+    std::string LblChooseFolder;
+    std::string CapWarning;
+    std::string MsgNotInFolder;
+    std::string MsgIncompatibleVersion;
+    std::string MsgLaunchQuestion;
+    std::string MsgInstallOk;
+    std::string CapMessage;
+    std::string MsgInstallFailed;
+    std::string LblChooseCopy;
+    std::string MsgOtherCopies;
+    std::string MsgFolderFound;
+    std::string BtnBack;
+    std::string LblElapsed;
+    std::string BtnExit;
+    std::string LblAboutPackage;
+};
 
-extern int MessageLineCounter;  // message lines taken from the language file being read
+constexpr int LanguageMessageLines = 29;  // message lines of a complete language file
 
-const int CatalogueSize = 25;          // entries of the catalogue
-const int LanguageMessageLines = 29;   // message lines of a complete language file
-// The 25 entries in the order a language file supplies them.
-extern std::string* const CatalogueEntries[CatalogueSize];
-
+// The two English exit texts the language page asks with until a language is loaded.
+void SetEnglishExitTexts(Catalogue& texts);
 // Sets the three texts of the language page to Russian, or, with
-// `languagePageOnly` false, all 25 (the composed ones with PackProgramName).
-void SetRussianTexts(bool languagePageOnly);
+// `languagePageOnly` false, all 25 (the composed ones with the program's name).
+void SetRussianTexts(Catalogue& texts, const std::string& programName, bool languagePageOnly);
 
-// Applies a language file's lines (the first, the display name, included) as
-// LoadMessages does: BtnBack and LblElapsed get their English texts first, then
-// every message line replaces its entry. Throws TemplateError naming
-// `fileName` and the line when a template does not fit one string argument.
-void ApplyLanguageLines(const std::vector<std::string>& lines, const std::string& fileName);
+// Applies a language file's lines (the first, the display name, included):
+// BtnBack and LblElapsed get their English texts first, then every message
+// line replaces or extends its entry; entries the file does not reach keep
+// their texts. Returns the number of message lines read. Throws TemplateError
+// naming `fileName` and the line when a template does not fit the program's
+// name as its one string argument.
+int ApplyLanguageLines(Catalogue& texts, const std::vector<std::string>& lines, const std::string& fileName,
+                       const std::string& programName);
+
+// True for a line that is no message line: a comment or an empty line.
+bool IsSkippedLanguageLine(const std::string& line);
+// True when message line `number` (1-based) is a template formatted with the program's name.
+bool MessageLineIsTemplate(int number);
 
 // Formats a template with one string argument: "%s" (once, with optional "-",
 // width and precision, each at most 9999) and "%%". Widths count bytes.

@@ -2,17 +2,17 @@
 
 #include <windows.h>
 
-#include "driver/setup.h"
-#include "engine/handles.h"
-#include "engine/text_file.h"
-#include "lang/catalogue.h"
+#include "base/handles.h"
+#include "base/paths.h"
+#include "base/text_file.h"
 #include "lang/language_list.h"
-#include "ui/toolkit.h"
+
+static std::string LanguageFolder(const std::string& setupFolder) { return JoinPath(setupFolder, "Language"); }
 
 static std::vector<std::string> LanguageFileNames(const std::string& languageFolder) {
     std::vector<std::string> names;
     WIN32_FIND_DATAA data;
-    FindHandle find(FindFirstFileA((languageFolder + "\\*.*").c_str(), &data));
+    FindHandle find(FindFirstFileA(JoinPath(languageFolder, "*.*").c_str(), &data));
     if (!find.valid()) return names;
     do {
         std::string name = data.cFileName;
@@ -23,52 +23,31 @@ static std::vector<std::string> LanguageFileNames(const std::string& languageFol
     return names;
 }
 
-std::vector<LanguageFile> ListLanguageFilesIn(const std::string& folder) {
-    std::string languageFolder = folder + "\\Language";
+std::vector<LanguageFile> ListLanguageFiles(const std::string& setupFolder) {
+    std::string folder = LanguageFolder(setupFolder);
     std::vector<LanguageFile> files;
-    for (const auto& name : LanguageFileNames(languageFolder)) {
-        std::vector<std::string> lines = ReadTextLines(languageFolder + "\\" + name);
+    for (const auto& name : LanguageFileNames(folder)) {
+        std::vector<std::string> lines = ReadTextLines(JoinPath(folder, name));
         files.push_back({name, LanguageEntryText(name, lines.empty() ? std::string() : lines.front())});
     }
     return files;
 }
 
-void LoadMessagesFrom(const std::string& folder, const std::string& language) {
-    MessageLineCounter = 0;
-    bool given = !language.empty();
-    std::string key = given ? language : CurrentLanguage;
-    if (key == "Russian") {
-        SetRussianTexts(given);
+void LoadMessages(Catalogue& texts, const std::string& setupFolder, const std::string& programName,
+                  const std::string& language, MessageScope scope) {
+    if (language == RussianLanguage) {
+        SetRussianTexts(texts, programName, scope == MessageScope::LanguagePage);
         return;
     }
-    std::string path = folder + "\\Language\\" + key;
-    ApplyLanguageLines(ReadTextLines(path), path);
+    std::string path = JoinPath(LanguageFolder(setupFolder), language);
+    ApplyLanguageLines(texts, ReadTextLines(path), path, programName);
 }
 
-std::string LanguageKeyForEntryIn(const std::string& folder, const std::string& entryText) {
-    std::string key = "Russian";  // also when the chosen file has vanished or changed
+std::string LanguageKeyForEntry(const std::string& setupFolder, const std::string& entryText) {
+    std::string key = RussianLanguage;  // also when the chosen file has vanished or changed
     if (entryText == RussianEntry) return key;
-    for (const auto& file : ListLanguageFilesIn(folder)) {
+    for (const auto& file : ListLanguageFiles(setupFolder)) {
         if (file.entry == entryText) key = file.name;
     }
     return key;
-}
-
-void LoadMessages(const std::string& language) { LoadMessagesFrom(SetupFolder(), language); }
-
-std::string LanguageKeyForEntry(const std::string& entryText) { return LanguageKeyForEntryIn(SetupFolder(), entryText); }
-
-static void AddListEntry(const std::string& text) {
-    SendMessageA(PageList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-}
-
-int FillLanguageList() { return FillLanguageListFrom(SetupFolder()); }
-
-int FillLanguageListFrom(const std::string& folder) {
-    std::vector<LanguageFile> files = ListLanguageFilesIn(folder);
-    CurrentLanguage = "Russian";
-    if (files.empty()) return 0;
-    AddListEntry(RussianEntry);
-    for (const auto& file : files) AddListEntry(file.entry);
-    return static_cast<int>(files.size());
 }

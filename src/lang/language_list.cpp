@@ -1,8 +1,8 @@
 #include "lang/language_list.h"
 
-#include "driver/pack_info.h"
+#include "base/ascii.h"
 
-std::string CurrentLanguage = "Russian";
+const char* const RussianLanguage = "Russian";
 const char* const RussianEntry = "Russian [Русский]";
 
 bool IsLanguageFileName(const std::string& name) {

@@ -3,8 +3,9 @@
 #pragma once
 #include <string>
 
-extern std::string CurrentLanguage;  // "Russian" or a language file's name with extension
-
+// The key of the built-in language; otherwise a key is a language file's name
+// with its extension.
+extern const char* const RussianLanguage;  // "Russian"
 // The built-in language's fixed list entry.
 extern const char* const RussianEntry;  // "Russian [Русский]"
 

@@ -1,30 +1,19 @@
 #include "ui/folder_chooser.h"
 
-#include <windows.h>
-#include <objbase.h>
 #include <shlobj.h>
 
-#include "lang/catalogue.h"
-#include "ui/toolkit.h"
+#include "base/handles.h"
 
-// The browser's tree relies on COM; one initialisation serves the whole run.
-static void EnsureComReady() {
-    static bool ready = false;
-    if (!ready) ready = SUCCEEDED(CoInitialize(nullptr));
-}
-
-std::string ChooseFolder() {
-    EnsureComReady();
+std::string ChooseFolder(HWND owner, const std::string& title) {
     char displayName[MAX_PATH + 1] = {};
     BROWSEINFOA browse{};
-    browse.hwndOwner = MainWindow;
+    browse.hwndOwner = owner;
     browse.pszDisplayName = displayName;
-    browse.lpszTitle = LblChooseFolder.c_str();
+    browse.lpszTitle = title.c_str();
     browse.ulFlags = BIF_RETURNONLYFSDIRS;
-    LPITEMIDLIST item = SHBrowseForFolderA(&browse);
-    if (!item) return "";
+    ShellMemory item(SHBrowseForFolderA(&browse));
+    if (!item.valid()) return "";
     char path[MAX_PATH + 1] = {};
-    std::string result = SHGetPathFromIDListA(item, path) ? std::string(path) : std::string();
-    CoTaskMemFree(item);
-    return result;
+    if (!SHGetPathFromIDListA(static_cast<PCIDLIST_ABSOLUTE>(item.get()), path)) return "";
+    return path;
 }

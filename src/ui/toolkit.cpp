@@ -1,38 +1,40 @@
 #include "ui/toolkit.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 
-#include "driver/hardening.h"
-#include "driver/pack_info.h"
-#include "ui/main_window.h"
+#include "base/files.h"
+#include "base/system_library.h"
 
-HWND MainWindow = nullptr;
-bool WindowClosed = false;
-HFONT FontNormal = nullptr;
-HFONT FontTitle = nullptr;
-DWORD ChildStyle = WS_CHILD | WS_VISIBLE;
-int HoverTipsOn = 0;
-int ShownTipItem = -1;
-HWND PageList = nullptr;
-HWND TipWindow = nullptr;
-TOOLINFOA TipRecord{};
-
-static WNDCLASSEXA MainClassRecord{};
-static WNDPROC OldEditProc = nullptr;
-static MSG PageMessage{};
-static const int ListItemHeight = 13;
-
-UINT IconFlagsForKind(const std::string& kind) {
-    std::string word = AsciiLower(kind);
-    if (word == "warning") return MB_ICONWARNING;
-    if (word == "info") return MB_ICONINFORMATION;
-    if (word == "quest") return MB_ICONQUESTION;
-    if (word == "error") return MB_ICONERROR;
-    return 0;
+static HFONT MakeTahoma(int height, int weight) {
+    return CreateFontA(height, 0, 0, 0, weight, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Tahoma");
 }
 
-int ShowMessageBox(const std::string& text, const std::string& caption, const std::string& kind, UINT baseFlags) {
-    return MessageBoxA(nullptr, text.c_str(), caption.c_str(), baseFlags + IconFlagsForKind(kind));
+void Fonts::Create() {
+    normal.reset(MakeTahoma(-11, FW_NORMAL));
+    title.reset(MakeTahoma(13, FW_BOLD));
+}
+
+HFONT Fonts::Of(FontKind kind) const {
+    switch (kind) {
+        case FontKind::Normal: return static_cast<HFONT>(normal.get());
+        case FontKind::Title: return static_cast<HFONT>(title.get());
+        case FontKind::None: break;
+    }
+    return nullptr;
+}
+
+int ShowMessageBox(const std::string& text, const std::string& caption, UINT icon, UINT baseFlags) {
+    return MessageBoxA(nullptr, text.c_str(), caption.c_str(), baseFlags + icon);
+}
+
+void ShowFatalError(const std::string& text) {
+    MessageBoxA(nullptr, text.c_str(), "Application Error", MB_TASKMODAL | MB_ICONERROR | MB_OK);
+}
+
+void EndWithFatalError(const std::string& text) {
+    ShowFatalError(text);
+    ExitProcess(1);
 }
 
 int OuterWidth(int clientWidth) { return clientWidth + 2 * GetSystemMetrics(SM_CXBORDER); }
@@ -45,17 +47,22 @@ int OuterHeight(int clientHeight) {
 int CenteredLeft(int width) { return GetSystemMetrics(SM_CXSCREEN) / 2 - width / 2; }
 int CenteredTop(int height) { return GetSystemMetrics(SM_CYSCREEN) / 2 - height / 2; }
 
-HWND CreateControl(const std::string& className, const std::string& text, DWORD style, int x, int y, int width,
-                   int height, HWND parent, int id, HFONT font) {
-    HWND control = CreateWindowExA(0, className.c_str(), text.c_str(), style, x, y, width, height, parent,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr),
-                                   nullptr);
-    if (control && font) SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
-    return control;
+static HWND CreateWindowWith(const std::string& className, const std::string& text, DWORD style, const Rect& rect,
+                             HWND parent, int id, HFONT font, void* creationData) {
+    HWND window = CreateWindowExA(0, className.c_str(), text.c_str(), style, rect.x, rect.y, rect.width, rect.height,
+                                  parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr),
+                                  creationData);
+    if (window && font) SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
+    return window;
 }
 
-static HFONT MakeTahoma(int height, int weight) {
-    return CreateFontA(height, 0, 0, 0, weight, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Tahoma");
+HWND CreateControl(const std::string& className, const std::string& text, DWORD style, const Rect& rect, HWND parent,
+                   int id, HFONT font) {
+    return CreateWindowWith(className, text, style, rect, parent, id, font, nullptr);
+}
+
+HWND CreateControl(const ControlSpec& spec, const std::string& text, HWND parent, const Fonts& fonts) {
+    return CreateControl(spec.className, text, spec.style, spec.rect, parent, spec.id, fonts.Of(spec.font));
 }
 
 // The progress bar and tooltip classes live in the common controls. The library
@@ -69,48 +76,54 @@ static void RegisterCommonControls() {
     if (init) init(&controls);
 }
 
-void CreateFonts() {
-    FontNormal = MakeTahoma(-11, FW_NORMAL);
-    FontTitle = MakeTahoma(13, FW_BOLD);
-}
-
-void CreateMainWindow(const std::string& title, int clientHeight, int clientWidth, DWORD style) {
+HWND CreateMainWindow(const std::string& title, WNDPROC procedure, void* owner) {
     RegisterCommonControls();
-    CreateFonts();
-    ChildStyle = WS_CHILD | WS_VISIBLE;
-    MainClassRecord.cbSize = sizeof MainClassRecord;
-    MainClassRecord.style = CS_VREDRAW | CS_HREDRAW;
-    MainClassRecord.lpfnWndProc = MainWindowProc;
-    MainClassRecord.hInstance = GetModuleHandleA(nullptr);
-    MainClassRecord.hIcon = ExtractIconA(nullptr, OwnExecutablePath().c_str(), 1);
-    MainClassRecord.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    MainClassRecord.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    MainClassRecord.lpszClassName = "myWindow";
-    if (!RegisterClassExA(&MainClassRecord)) WindowClosed = true;
-    int width = OuterWidth(clientWidth);
-    int height = OuterHeight(clientHeight);
-    MainWindow = CreateControl("myWindow", title, style, CenteredLeft(width), CenteredTop(height), width, height,
-                               nullptr, 0, nullptr);
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_VREDRAW | CS_HREDRAW;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hIcon = ExtractIconA(nullptr, OwnExecutablePath().c_str(), 1);
+    windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = "myWindow";
+    // A class that is already there (a second window in one process) serves as well.
+    if (!RegisterClassExA(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return nullptr;
+    int width = OuterWidth(Layout::ClientWidth);
+    int height = OuterHeight(Layout::ClientHeight);
+    Rect place{CenteredLeft(width), CenteredTop(height), width, height};
+    return CreateWindowWith("myWindow", title, Layout::MainStyle, place, nullptr, 0, nullptr, owner);
 }
 
+void* MainWindowOwner(HWND window, UINT message, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        void* owner = reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams;
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(owner));
+        return owner;
+    }
+    return reinterpret_cast<void*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+// The edit's own procedure is kept in its user data, which edits leave to the program.
 static LRESULT CALLBACK ReadOnlyEditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CHAR || message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN) return 0;
-    return CallWindowProcA(OldEditProc, window, message, wParam, lParam);
+    auto original = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    return CallWindowProcA(original, window, message, wParam, lParam);
 }
 
 void MakeReadOnly(HWND edit) {
-    OldEditProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ReadOnlyEditProc)));
+    LONG_PTR original = SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ReadOnlyEditProc));
+    SetWindowLongPtrA(edit, GWLP_USERDATA, original);
 }
 
-SIZE MeasureText(HDC dc, const std::string& text) {
+SIZE MeasureText(HDC dc, HFONT font, const std::string& text) {
     SIZE size{0, 0};
-    SelectObject(dc, FontNormal);
+    SelectObject(dc, font);
     GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
     return size;
 }
 
-int TextWidth(HDC dc, const std::string& text) { return MeasureText(dc, text).cx; }
+int TextWidth(HDC dc, HFONT font, const std::string& text) { return MeasureText(dc, font, text).cx; }
 
 std::string ListItemText(HWND list, int index) {
     LRESULT length = SendMessageA(list, LB_GETTEXTLEN, index, 0);
@@ -121,52 +134,16 @@ std::string ListItemText(HWND list, int index) {
     return text;
 }
 
-static std::string HoverTipText;  // TipRecord points into it while the tip shows
-
-void UpdateHoverTip() {
-    if (HoverTipsOn != 1) return;
-    int item = -1;
-    int width = 0;
-    bool show = false;
-    POINT cursor{};
-    RECT list{};
-    GetCursorPos(&cursor);
-    GetWindowRect(PageList, &list);
-    if (cursor.x >= list.left && cursor.x <= list.right && cursor.y >= list.top && cursor.y <= list.bottom) {
-        item = GetScrollPos(PageList, SB_VERT) + (cursor.y - list.top) / ListItemHeight;
-        if (item != ShownTipItem) {
-            HoverTipText = ListItemText(PageList, item);
-            HDC dc = GetDC(PageList);
-            width = TextWidth(dc, HoverTipText);
-            ReleaseDC(PageList, dc);
-            show = width > (list.right - list.left) - 20;
-        }
+void RunPage(HWND window, const std::function<void()>& watch) {
+    ShowWindow(window, SW_SHOWNORMAL);
+    UpdateWindow(window);
+    BringWindowToTop(window);
+    watch();
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+        watch();
     }
-    if (show) {
-        ShownTipItem = item;
-        int screenWidth = GetSystemMetrics(SM_CXSCREEN);
-        int tipLeft = list.left + 20;
-        if (screenWidth < tipLeft + width + 20) tipLeft = screenWidth - width - 10;
-        TipRecord.lpszText = HoverTipText.data();
-        SendMessageA(TipWindow, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&TipRecord));
-        int tipTop = (item - GetScrollPos(PageList, SB_VERT) + 1) * ListItemHeight + list.top;
-        SendMessageA(TipWindow, TTM_TRACKPOSITION, 0, MAKELPARAM(tipLeft & 0xFFFF, tipTop & 0xFFFF));
-        SendMessageA(TipWindow, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&TipRecord));
-    } else if (ShownTipItem != -1 && item != ShownTipItem) {
-        ShownTipItem = -1;
-        SendMessageA(TipWindow, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&TipRecord));
-    }
-}
-
-void RunPage() {
-    ShowWindow(MainWindow, SW_SHOWNORMAL);
-    UpdateWindow(MainWindow);
-    BringWindowToTop(MainWindow);
-    UpdateHoverTip();
-    while (GetMessageA(&PageMessage, nullptr, 0, 0)) {
-        TranslateMessage(&PageMessage);
-        DispatchMessageA(&PageMessage);
-        UpdateHoverTip();
-    }
-    UpdateHoverTip();
+    watch();
 }

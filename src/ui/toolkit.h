@@ -1,42 +1,57 @@
-// The window toolkit every page builds on: the shared fonts, the control
-// factory, the main window, message boxes by kind word, read-only edits, text
-// measuring, the page loop and the hover tip of the copy list.
+// The window toolkit the pages build on: the two fonts, the control factory,
+// the main window, message boxes, the fatal error box, read-only edits, text
+// measuring and the page loop.
 #pragma once
 #include <windows.h>
-#include <commctrl.h>
 
+#include <functional>
 #include <string>
 
-extern HWND MainWindow;       // the one top-level window; 0 until created
-extern bool WindowClosed;     // the main window is gone (or its class could not be registered)
-extern HFONT FontNormal;      // Tahoma -11, normal
-extern HFONT FontTitle;       // Tahoma 13, bold
-extern DWORD ChildStyle;      // WS_CHILD | WS_VISIBLE: every control's base style
-extern int HoverTipsOn;       // 1 while the copy list exists
-extern int ShownTipItem;      // list item whose tip is showing, -1 for none
-extern HWND PageList;         // the list box of the current page
-extern HWND TipWindow;        // the tooltip window of the copy list
-extern TOOLINFOA TipRecord;   // the one tracking tool registered with TipWindow
+#include "base/handles.h"
+#include "ui/layout.h"
 
-// MessageBoxA without owner; the kind word ("warning", "info", "quest",
-// "error", any case) adds its icon to the base flags.
-int ShowMessageBox(const std::string& text, const std::string& caption, const std::string& kind, UINT baseFlags);
-// Icon flags for a kind word; 0 for any other word. Pure arithmetic, kept apart for tests.
-UINT IconFlagsForKind(const std::string& kind);
+// Tahoma -11 normal for every button, list, edit and ordinary label; Tahoma 13
+// bold for the package title and the page header. Made once per run.
+struct Fonts {
+    GdiObject normal;
+    GdiObject title;
+    void Create();
+    HFONT Of(FontKind kind) const;
+};
+
+// Shows a system-modal box without owner; `icon` is an MB_ICON... value added
+// to the base flags. Returns the button pressed.
+int ShowMessageBox(const std::string& text, const std::string& caption, UINT icon, UINT baseFlags);
+// The "Application Error" box for a failure that ends the run.
+void ShowFatalError(const std::string& text);
+// Shows that box and ends the process with exit code 1, for failures met where
+// an exception cannot travel up to the last-resort handler (32-bit exceptions
+// cannot cross the system's frames).
+[[noreturn]] void EndWithFatalError(const std::string& text);
 
 int OuterWidth(int clientWidth);
 int OuterHeight(int clientHeight);
 int CenteredLeft(int width);
 int CenteredTop(int height);
 
-HWND CreateControl(const std::string& className, const std::string& text, DWORD style, int x, int y, int width,
-                   int height, HWND parent, int id, HFONT font);
-void CreateFonts();
-void CreateMainWindow(const std::string& title, int clientHeight, int clientWidth, DWORD style);
+HWND CreateControl(const std::string& className, const std::string& text, DWORD style, const Rect& rect, HWND parent,
+                   int id, HFONT font);
+// A control of the layout on `parent`.
+HWND CreateControl(const ControlSpec& spec, const std::string& text, HWND parent, const Fonts& fonts);
+
+// Registers the class "myWindow" with `procedure` and creates the centred main
+// window (not shown); `owner` reaches the procedure as the window's user data.
+// 0 when the class cannot be registered.
+HWND CreateMainWindow(const std::string& title, WNDPROC procedure, void* owner);
+// The pointer handed to CreateMainWindow, from inside the window procedure.
+void* MainWindowOwner(HWND window, UINT message, LPARAM lParam);
+
+// Typed characters and single clicks never reach the edit; the rest does.
 void MakeReadOnly(HWND edit);
-SIZE MeasureText(HDC dc, const std::string& text);
-int TextWidth(HDC dc, const std::string& text);
+SIZE MeasureText(HDC dc, HFONT font, const std::string& text);
+int TextWidth(HDC dc, HFONT font, const std::string& text);
 // The text of a list box item ("" when there is none), whatever its length.
 std::string ListItemText(HWND list, int index);
-void UpdateHoverTip();
-void RunPage();
+// Shows the window and runs its message loop until WM_QUIT; `watch` runs
+// before the loop, after every message and at the end.
+void RunPage(HWND window, const std::function<void()>& watch);

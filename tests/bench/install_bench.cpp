@@ -14,18 +14,15 @@
 #include <thread>
 #include <vector>
 
-#include "driver/pack_info.h"
-#include "driver/setup.h"
+#include "base/files.h"
+#include "base/paths.h"
+#include "base/text_file.h"
+#include "engine/disk_files.h"
 #include "engine/install_run.h"
-#include "engine/progress.h"
-#include "engine/text_file.h"
-#include "engine/text_lines.h"
 #include "engine/uninstall_records.h"
-#include "lang/catalogue.h"
 #include "support/box_watcher.h"
 #include "support/test_files.h"
-#include "ui/pages.h"
-#include "ui/toolkit.h"
+#include "ui/wizard.h"
 
 static double Seconds() {
     LARGE_INTEGER frequency, counter;
@@ -76,29 +73,35 @@ static LRESULT CALLBACK NoteBoxCreation(int code, WPARAM wParam, LPARAM lParam) 
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-static void MakeWizardWindow() {
-    CreateMainWindow("Bench", 328, 495, WS_SYSMENU | WS_MINIMIZEBOX);
-    HeaderLabel = CreateControl("static", "", ChildStyle, 10, 70, 400, 20, MainWindow, 0, FontTitle);
-    BackButton = CreateControl("button", "Back", ChildStyle, 200, 300, 90, 22, MainWindow, 1046, FontNormal);
-    NextButton = CreateControl("button", "Next", ChildStyle, 300, 300, 90, 22, MainWindow, 1030, FontNormal);
-    ExitButton = CreateControl("button", "Exit", ChildStyle, 400, 300, 90, 22, MainWindow, 1027, FontNormal);
-    ShowWindow(MainWindow, SW_SHOWNORMAL);
-    UpdateWindow(MainWindow);
+struct Bench {
+    std::string root;  // the setup folder
+    Package package;
+    Catalogue texts;
+    std::unique_ptr<Wizard> wizard;
+    HWND main = nullptr;
+};
+
+static void MakeWizardWindow(Bench& bench) {
+    bench.wizard = std::make_unique<Wizard>(bench.root, bench.package, bench.texts, "Bench");
+    bench.wizard->ShowLanguagePage();
+    bench.main = FindWindowA("myWindow", nullptr);
 }
 
-static double TimedInstall(const std::string& target) {
+static double TimedInstall(Bench& bench, const std::string& target) {
     MakeFolders(target + "\\Resource");
-    ChosenFolder = target;
     BoxShownAt = 0;
     HHOOK hook = SetWindowsHookExA(WH_CBT, NoteBoxCreation, nullptr, GetCurrentThreadId());
     DWORD mainThread = GetCurrentThreadId();
     AnsweredBox box;
-    std::thread watcher([&] { box = AnswerNextBox(mainThread, MainWindow, nullptr); });
+    std::thread watcher([&] { box = AnswerNextBox(mainThread, bench.main, nullptr); });
     double start = Seconds();
-    RunInstall();
+    DiskFiles files(SourceFolder(bench.root));
+    bench.wizard->ShowInstallPage([&](InstallProgress& progress) {
+        return RunInstall(bench.root, target, bench.package, files, progress);
+    });
     watcher.join();
     UnhookWindowsHookEx(hook);
-    if (box.text != MsgInstallOk) std::printf("unexpected result box: %s\n", box.text.c_str());
+    if (box.text != bench.texts.MsgInstallOk) std::printf("unexpected result box: %s\n", box.text.c_str());
     return BoxShownAt - start;
 }
 
@@ -127,25 +130,27 @@ static double Fastest(const std::vector<double>& values) { return *std::min_elem
 
 int main() {
     setvbuf(stdout, nullptr, _IONBF, 0);
-    std::string root = SetupFolder();
-    std::string source = root + "\\Source";
+    Bench bench;
+    bench.root = FolderOf(OwnExecutablePath());
+    std::string root = bench.root;
+    std::string source = SourceFolder(root);
     std::printf("building the package in %s ...\n", root.c_str());
     std::vector<std::string> lines = BuildPackage(source + "\\PACK");
     WriteTextLines(source + "\\Script_ACopy.ini", lines);
-    PackName = "Bench";
-    PackVersion = "1.0";
-    MsgInstallOk = "Installed.";
-    MsgInstallFailed = "Failed.";
-    LblElapsed = "Elapsed:";
-    MakeWizardWindow();
+    bench.package.PackName = "Bench";
+    bench.package.PackVersion = "1.0";
+    bench.texts.MsgInstallOk = "Installed.";
+    bench.texts.MsgInstallFailed = "Failed.";
+    bench.texts.LblElapsed = "Elapsed:";
+    MakeWizardWindow(bench);
 
     std::vector<double> bare, install;
     for (int round = 0; round < 8; ++round) {
         std::string suffix = std::to_string(round);
         // Alternate the order, so neither side always follows the other's writes.
-        if (round % 2) install.push_back(TimedInstall(root + "\\Target" + suffix));
+        if (round % 2) install.push_back(TimedInstall(bench, root + "\\Target" + suffix));
         bare.push_back(BareCopy(source + "\\PACK", root + "\\Bare" + suffix, lines));
-        if (round % 2 == 0) install.push_back(TimedInstall(root + "\\Target" + suffix));
+        if (round % 2 == 0) install.push_back(TimedInstall(bench, root + "\\Target" + suffix));
     }
     double copyRatio = Fastest(install) / Fastest(bare);
     std::printf("copy: %d small + %d large files: RunInstall %.3f s, bare CopyFileA loop %.3f s, ratio %.2fx (goal <= 1.25x)\n",
@@ -154,23 +159,22 @@ int main() {
     DeleteFileA((source + "\\Script_ACopy.ini").c_str());
     std::string target = root + "\\Record";
     MakeFolders(target + "\\Resource");
-    ChosenFolder = target;
-    std::string record = target + "\\Resource\\Uninstall.ini";
+    RecordPaths paths{target + "\\Resource\\Uninstall.ini", target + "\\Resource\\InstallComponents.ini",
+                      source + "\\Script_Uninstall_Clear.ini", source + "\\Script_Uninstall_Add.ini"};
+    std::string record = paths.record;
     std::vector<std::string> recordLines = UninstallRecord();
     UninstallScripts(source);
-    CreateProgressControls();
-    SetProgressRange(2000);
+    DiskFiles files(source);
     std::vector<double> plain, phase;
     for (int round = 0; round < 7; ++round) {
         WriteTextLines(record, recordLines);
         double start = Seconds();
         WriteTextLines(target + "\\copy.ini", ReadTextLines(record));
         plain.push_back(Seconds() - start);
-        StartTick = GetTickCount();
         int steps = 0;
         start = Seconds();
-        ApplyUninstallClear();
-        ApplyUninstallAdd(steps);
+        ApplyUninstallClear(files, paths);
+        ApplyUninstallAdd(files, paths, [&] { ++steps; });
         phase.push_back(Seconds() - start);
     }
     double recordRatio = Fastest(phase) / Fastest(plain);
@@ -178,6 +182,6 @@ int main() {
                 "ratio %.2fx (goal <= 10x)\n",
                 Fastest(phase), Fastest(plain), recordRatio);
     std::printf("record now %zu lines\n", ReadTextLines(record).size());
-    DestroyWindow(MainWindow);
+    DestroyWindow(bench.main);
     return copyRatio <= 1.25 && recordRatio <= 10 ? 0 : 2;
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "discovery/file_version.h"
 #include "discovery/mini_reg.h"
 #include "records_support.h"
 #include "support/test_files.h"

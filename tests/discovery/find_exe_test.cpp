@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include "driver/pack_info.h"
 #include "support/test_files.h"
 
 TEST(FindExeFolder, LooksInTheFolderAndFourAncestors) {
@@ -11,14 +10,12 @@ TEST(FindExeFolder, LooksInTheFolderAndFourAncestors) {
     std::string root = dir / "Game";
     WriteBytes(root + "\\bin\\game.exe", "MZ");
     MakeFolders(root + "\\a\\b\\c\\d\\e");
-    PackExeName = "bin\\game.exe";
-    EXPECT_EQ(FindExeFolder(root), root) << "returned unchanged";
-    EXPECT_EQ(FindExeFolder(root + "\\a\\b"), root);
-    EXPECT_EQ(FindExeFolder(root + "\\a\\b\\c\\d"), root) << "four levels up";
-    EXPECT_EQ(FindExeFolder(root + "\\a\\b\\c\\d\\e"), "") << "five levels up is too far";
+    const std::string exe = "bin\\game.exe";
+    EXPECT_EQ(FindExeFolder(root, exe), root) << "returned unchanged";
+    EXPECT_EQ(FindExeFolder(root + "\\a\\b", exe), root);
+    EXPECT_EQ(FindExeFolder(root + "\\a\\b\\c\\d", exe), root) << "four levels up";
+    EXPECT_EQ(FindExeFolder(root + "\\a\\b\\c\\d\\e", exe), "") << "five levels up is too far";
 
-    PackExeName = "game.exe";
     MakeFolders(root + "\\a\\game.exe");
-    EXPECT_EQ(FindExeFolder(root + "\\a"), "") << "a folder of that name does not count";
-    PackExeName.clear();
+    EXPECT_EQ(FindExeFolder(root + "\\a", "game.exe"), "") << "a folder of that name does not count";
 }

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "driver/pack_info.h"
-#include "driver/setup.h"
 #include "support/test_files.h"
 
 namespace {
@@ -38,8 +36,8 @@ struct RunningTarget {
         std::string line = "\"" + exe + "\" /norecord";
         if (!CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
             return;
-        DWORD deadline = GetTickCount() + 20000;
-        while (!(window = WindowOfProcess(info.dwProcessId)) && GetTickCount() < deadline) {
+        DWORD start = GetTickCount();
+        while (!(window = WindowOfProcess(info.dwProcessId)) && GetTickCount() - start < 20000) {
             if (WaitForSingleObject(info.hProcess, 20) == WAIT_OBJECT_0) break;
         }
     }
@@ -64,19 +62,20 @@ TEST(RunningCheck, OnlyTheChosenCopyCounts) {
     ScratchDir dir;
     std::string chosen = CopyTarget("target_v1", dir / "chosen");
     std::string other = CopyTarget("target_v1", dir / "other");
-    PackWindowClass = "quilltargetWND";
-    PackExeName = "Quill.exe";
-    ChosenFolder = dir / "chosen";
+    Package package;
+    package.PackWindowClass = "quilltargetWND";
+    package.PackExeName = "Quill.exe";
+    std::string folder = dir / "chosen";
 
-    EXPECT_FALSE(IsTargetRunning());
+    EXPECT_FALSE(IsTargetRunning(package, folder));
     {
         RunningTarget elsewhere(other);
         ASSERT_NE(elsewhere.window, nullptr);
-        EXPECT_FALSE(IsTargetRunning());
+        EXPECT_FALSE(IsTargetRunning(package, folder));
         EXPECT_EQ(GetWindowExePath(elsewhere.window), other);
         RunningTarget running(chosen);
         ASSERT_NE(running.window, nullptr);
-        EXPECT_TRUE(IsTargetRunning());
+        EXPECT_TRUE(IsTargetRunning(package, folder));
         EXPECT_EQ(GetWindowExePath(running.window), chosen);
         // Paths compare byte for byte; classes need their letters, not their case.
         EXPECT_FALSE(IsProgramRunning(TargetClass, LatinUpper(chosen)));
@@ -84,7 +83,7 @@ TEST(RunningCheck, OnlyTheChosenCopyCounts) {
         EXPECT_FALSE(IsProgramRunning("QuillTarget", chosen));
         EXPECT_TRUE(IsProgramRunning("QUILLTARGETWND", chosen));
     }
-    EXPECT_FALSE(IsTargetRunning());
+    EXPECT_FALSE(IsTargetRunning(package, folder));
     EXPECT_EQ(GetWindowExePath(nullptr), "Null");
 }
 

@@ -5,7 +5,7 @@
 // version.dll the ordinary way shows that the same settings catch the fault.
 #include "e2e/wizard_fixture.h"
 #include "support/test_registry.h"
-#include "ui/main_window.h"
+#include "ui/layout.h"
 
 namespace {
 // Libraries outside the system's known DLLs: Windows would search the program's

@@ -3,7 +3,7 @@
 #include <stdexcept>
 
 #include "support/test_registry.h"
-#include "ui/main_window.h"
+#include "ui/layout.h"
 
 static const char RecordsKey[] = "Software\\Torvane\\QuillsetPatch";
 

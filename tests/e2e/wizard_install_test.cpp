@@ -1,7 +1,7 @@
 // Whole runs that reach the install: the files, records and stamps left in the
 // chosen copy, and the checks before the install (stamps, running program).
 #include "e2e/wizard_fixture.h"
-#include "ui/main_window.h"
+#include "ui/layout.h"
 
 TEST_F(WizardRun, WholeInstallInEnglishLeavesFilesRecordsAndStampsAndLaunches) {
     UseDemoLanguages();

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "e2e/wizard_fixture.h"
-#include "ui/main_window.h"
+#include "ui/layout.h"
 
 static const char AboutHeaderRu[] = "О пакете:";
 static const char FolderHeaderRu[] = "Программа не найдена:";

@@ -6,7 +6,7 @@
 
 #include <random>
 
-#include "engine/text_lines.h"
+#include "base/text_lines.h"
 #include "engine/uninstall_reference.h"
 
 using Lines = std::vector<std::string>;
@@ -67,16 +67,6 @@ TEST(UninstallMerge, EmptyEntryLinesFollowTheJoinedBlockText) {
 TEST(UninstallMerge, ClearDropsListedLinesHeadersIncluded) {
     EXPECT_EQ(ClearRecord({"[A]", "a", "b", "[B]", "a"}, {"[A]", "a", "zz"}), (Lines{"b", "[B]"}));
     EXPECT_EQ(ClearRecord({"x", "X", " x"}, {"x"}), (Lines{"X", " x"}));
-}
-
-TEST(UninstallMerge, SingleSectionInsert) {
-    Lines record{"[A]", "x", "[A]"};
-    EXPECT_FALSE(InsertSectionBlock(record, "[A]", {}));
-    EXPECT_TRUE(InsertSectionBlock(record, "[A]", {"n", ""}));
-    EXPECT_EQ(record, (Lines{"[A]", "n", "", "x", "[A]", "n", ""}));
-    EXPECT_TRUE(InsertSectionBlock(record, "[C]", {"c"}));
-    EXPECT_EQ(record.back(), "c");
-    EXPECT_EQ(record[record.size() - 2], "[C]");
 }
 
 // Random files over a small alphabet, so headers, duplicates and empty lines

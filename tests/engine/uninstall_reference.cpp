@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "engine/text_lines.h"
+#include "base/text_lines.h"
 #include "engine/uninstall_merge.h"
 
 namespace {

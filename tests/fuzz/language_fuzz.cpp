@@ -1,12 +1,11 @@
 // A language file applied to the catalogue. The input's first NUL-terminated
-// field is PackProgramName, the rest the file. A refused template is an
+// field is the program's name, the rest the file. A refused template is an
 // expected outcome; anything the formatter accepts must come out as the C
 // library's printf would print it.
 #include <cstdio>
 
-#include "driver/errors.h"
-#include "driver/pack_info.h"
-#include "engine/text_lines.h"
+#include "base/failure.h"
+#include "base/text_lines.h"
 #include "fuzz/fuzz_support.h"
 #include "lang/catalogue.h"
 
@@ -24,25 +23,26 @@ static void CheckAgainstPrintf(const std::string& templ, const std::string& argu
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string_view input = FuzzBytes(data, size);
-    PackProgramName = std::string(TakeField(input, '\0'));
+    std::string programName(TakeField(input, '\0'));
     std::vector<std::string> lines = SplitTextLines(input);
-    for (auto* entry : CatalogueEntries) entry->clear();
+    Catalogue t;
 
     int messageLines = 0;
     for (size_t i = 1; i < lines.size(); ++i) {
         if (!lines[i].empty() && !IsCommentLine(lines[i])) ++messageLines;
-        CheckAgainstPrintf(lines[i], PackProgramName);
+        CheckAgainstPrintf(lines[i], programName);
     }
+    int counted = 0;
     try {
-        ApplyLanguageLines(lines, "Language\\fuzz.txt");
+        counted = ApplyLanguageLines(t, lines, "Language\\fuzz.txt", programName);
     } catch (const TemplateError& error) {
         FUZZ_CHECK(std::string(error.what()).find("Language\\fuzz.txt, line ") == 0);
         return 0;
     }
-    FUZZ_CHECK(MessageLineCounter == messageLines);
-    FUZZ_CHECK(BtnBack.rfind("<< ", 0) == 0);
-    if (messageLines >= 3) FUZZ_CHECK(BtnNext.size() >= 3 && BtnNext.compare(BtnNext.size() - 3, 3, " >>") == 0);
-    if (messageLines >= 25) FUZZ_CHECK(MsgFolderFound.find("\r\n") != std::string::npos && MsgFolderFound.back() == ':');
-    if (messageLines < 29) FUZZ_CHECK(LblAboutPackage.empty());
+    FUZZ_CHECK(counted == messageLines);
+    FUZZ_CHECK(t.BtnBack.rfind("<< ", 0) == 0);
+    if (messageLines >= 3) FUZZ_CHECK(t.BtnNext.size() >= 3 && t.BtnNext.compare(t.BtnNext.size() - 3, 3, " >>") == 0);
+    if (messageLines >= 25) FUZZ_CHECK(t.MsgFolderFound.find("\r\n") != std::string::npos && t.MsgFolderFound.back() == ':');
+    if (messageLines < 29) FUZZ_CHECK(t.LblAboutPackage.empty());
     return 0;
 }

@@ -1,5 +1,5 @@
 // The line splitter against an independent reference, and the writer's round trip.
-#include "engine/text_lines.h"
+#include "base/text_lines.h"
 #include "fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -4,16 +4,19 @@
 
 #include <gtest/gtest.h>
 
-#include "driver/errors.h"
-#include "driver/pack_info.h"
+#include "base/failure.h"
 
 using Lines = std::vector<std::string>;
 
 namespace {
 
-void ClearCatalogue() {
-    for (auto* entry : CatalogueEntries) entry->clear();
-    MessageLineCounter = 0;
+// The 25 entries in the order a language file supplies them.
+std::vector<std::string> Entries(const Catalogue& t) {
+    return {t.MsgExitConfirm,  t.CapExitConfirm, t.BtnNext,         t.MsgProgramRunning, t.MsgNewerInstalled,
+            t.MsgAlreadyInstalled, t.CapConfirm, t.LblProgramNotFound, t.LblInstallProgress, t.MsgNoCopyFound,
+            t.LblChooseFolder, t.CapWarning,     t.MsgNotInFolder,  t.MsgIncompatibleVersion, t.MsgLaunchQuestion,
+            t.MsgInstallOk,    t.CapMessage,     t.MsgInstallFailed, t.LblChooseCopy,     t.MsgOtherCopies,
+            t.MsgFolderFound,  t.BtnBack,        t.LblElapsed,      t.BtnExit,           t.LblAboutPackage};
 }
 
 std::string Format(const std::string& templ, const std::string& argument) {
@@ -42,47 +45,48 @@ Lines CompleteFile() {
 }
 
 struct CatalogueTest : ::testing::Test {
-    void SetUp() override {
-        ClearCatalogue();
-        PackProgramName = "Game";
+    Catalogue t;
+    std::string programName = "Game";
+    int messageLines = -1;
+    void Apply(const Lines& lines, const std::string& fileName) {
+        messageLines = ApplyLanguageLines(t, lines, fileName, programName);
     }
-    void TearDown() override { PackProgramName.clear(); }
 };
 
 }  // namespace
 
 TEST_F(CatalogueTest, RussianTextsAreCp1251BytesWithTheProgramNameJoinedIn) {
-    SetRussianTexts(false);
-    EXPECT_EQ(BtnNext, "\xC4\xE0\xEB\xE5\xE5 >>");
-    EXPECT_EQ(BtnBack, "<< \xCD\xE0\xE7\xE0\xE4");
-    EXPECT_EQ(MsgLaunchQuestion, "\xC7\xE0\xEF\xF3\xF1\xF2\xE8\xF2\xFC \xEF\xF0\xEE\xE3\xF0\xE0\xEC\xEC\xF3 Game?");
-    EXPECT_NE(MsgAlreadyInstalled.find("\xE5\xF9\xB8 \xF0\xE0\xE7?"), std::string::npos) << "yo is 0xB8";
-    EXPECT_EQ(MsgFolderFound, "Папка программы успешно найдена!\r\nПуть к найденной папке:");
-    EXPECT_EQ(MsgNoCopyFound,
+    SetRussianTexts(t, programName, false);
+    EXPECT_EQ(t.BtnNext, "\xC4\xE0\xEB\xE5\xE5 >>");
+    EXPECT_EQ(t.BtnBack, "<< \xCD\xE0\xE7\xE0\xE4");
+    EXPECT_EQ(t.MsgLaunchQuestion, "\xC7\xE0\xEF\xF3\xF1\xF2\xE8\xF2\xFC \xEF\xF0\xEE\xE3\xF0\xE0\xEC\xEC\xF3 Game?");
+    EXPECT_NE(t.MsgAlreadyInstalled.find("\xE5\xF9\xB8 \xF0\xE0\xE7?"), std::string::npos) << "yo is 0xB8";
+    EXPECT_EQ(t.MsgFolderFound, "Папка программы успешно найдена!\r\nПуть к найденной папке:");
+    EXPECT_EQ(t.MsgNoCopyFound,
               "Не найдено ни одной копии программы!\r\n\r\nЗапустите программу Game и после этого нажмите "
               "\r\n\"<< Назад\" и ещё раз \"Далее >>\".\r\n\r\nИли нажмите \"Далее >>\", чтобы указать "
               "местоположение программы вручную.");
-    EXPECT_EQ(LblChooseCopy, "Выберите копию программы Game для установки:");
-    for (auto* entry : CatalogueEntries) EXPECT_FALSE(entry->empty());
+    EXPECT_EQ(t.LblChooseCopy, "Выберите копию программы Game для установки:");
+    for (const auto& entry : Entries(t)) EXPECT_FALSE(entry.empty());
 
-    PackProgramName = "";
-    SetRussianTexts(false);
-    EXPECT_EQ(MsgLaunchQuestion, "Запустить программу ?");
+    programName = "";
+    SetRussianTexts(t, programName, false);
+    EXPECT_EQ(t.MsgLaunchQuestion, "Запустить программу ?");
 }
 
 TEST_F(CatalogueTest, RussianForTheLanguagePageSetsOnlyItsThreeTexts) {
-    BtnBack = "<< Back";
-    SetRussianTexts(true);
-    EXPECT_EQ(MsgExitConfirm, "Действительно хотите закрыть программу?");
-    EXPECT_EQ(CapExitConfirm, "Подтверждение выхода...");
-    EXPECT_EQ(BtnNext, "Далее >>");
-    EXPECT_EQ(BtnBack, "<< Back");
-    EXPECT_EQ(MsgLaunchQuestion, "");
+    t.BtnBack = "<< Back";
+    SetRussianTexts(t, programName, true);
+    EXPECT_EQ(t.MsgExitConfirm, "Действительно хотите закрыть программу?");
+    EXPECT_EQ(t.CapExitConfirm, "Подтверждение выхода...");
+    EXPECT_EQ(t.BtnNext, "Далее >>");
+    EXPECT_EQ(t.BtnBack, "<< Back");
+    EXPECT_EQ(t.MsgLaunchQuestion, "");
 }
 
 TEST_F(CatalogueTest, CompleteFileGetsEndingsJoinsAndTemplates) {
-    ApplyLanguageLines(CompleteFile(), "de.txt");
-    EXPECT_EQ(MessageLineCounter, 29);
+    Apply(CompleteFile(), "de.txt");
+    EXPECT_EQ(messageLines, 29);
     const Lines expected{
         "T1",      "T2...",  "T3 >>",   "T4 Game\r\n\r\nT5",     "T6",
         "T7",      "T8...",  "T9:",     "T10:",                  "T11\r\n\r\nT12 Game\r\n\r\nT13 Game",
@@ -90,65 +94,65 @@ TEST_F(CatalogueTest, CompleteFileGetsEndingsJoinsAndTemplates) {
         "T19",     "T20...", "T21",     "T22 Game:",             "T23 Game",
         "T24\r\nT25:", "<< T26", "T27:", "T28",                  "T29:",
     };
-    for (int i = 0; i < CatalogueSize; ++i) EXPECT_EQ(*CatalogueEntries[i], expected[i]) << "entry " << i + 1;
+    EXPECT_EQ(Entries(t), expected);
 }
 
 TEST_F(CatalogueTest, CommentsAndEmptyLinesDoNotCountButTheFirstLineIsAlwaysTheName) {
-    ApplyLanguageLines({"// display", "", "//c", "\\\\c", "one", "", "two", "/three"}, "x.txt");
-    EXPECT_EQ(MessageLineCounter, 3);
-    EXPECT_EQ(MsgExitConfirm, "one");
-    EXPECT_EQ(CapExitConfirm, "two...");
-    EXPECT_EQ(BtnNext, "/three >>") << "a single slash is no comment";
+    Apply({"// display", "", "//c", "\\\\c", "one", "", "two", "/three"}, "x.txt");
+    EXPECT_EQ(messageLines, 3);
+    EXPECT_EQ(t.MsgExitConfirm, "one");
+    EXPECT_EQ(t.CapExitConfirm, "two...");
+    EXPECT_EQ(t.BtnNext, "/three >>") << "a single slash is no comment";
 }
 
 TEST_F(CatalogueTest, ShortFilesKeepWhatTheyDoNotReach) {
-    MsgExitConfirm = "Do you really want to close the program?";
-    CapExitConfirm = "Confirmation of exit...";
-    ApplyLanguageLines({"Only a name"}, "x.txt");
-    EXPECT_EQ(BtnBack, "<< Back");
-    EXPECT_EQ(LblElapsed, "Passed time:");
-    EXPECT_EQ(MsgExitConfirm, "Do you really want to close the program?");
-    EXPECT_EQ(CapExitConfirm, "Confirmation of exit...");
-    EXPECT_EQ(BtnNext, "");
-    EXPECT_EQ(MessageLineCounter, 0);
+    t.MsgExitConfirm = "Do you really want to close the program?";
+    t.CapExitConfirm = "Confirmation of exit...";
+    Apply({"Only a name"}, "x.txt");
+    EXPECT_EQ(t.BtnBack, "<< Back");
+    EXPECT_EQ(t.LblElapsed, "Passed time:");
+    EXPECT_EQ(t.MsgExitConfirm, "Do you really want to close the program?");
+    EXPECT_EQ(t.CapExitConfirm, "Confirmation of exit...");
+    EXPECT_EQ(t.BtnNext, "");
+    EXPECT_EQ(messageLines, 0);
 
     Lines lines = CompleteFile();
     lines.resize(1 + 27);
-    ClearCatalogue();
-    ApplyLanguageLines(lines, "x.txt");
-    EXPECT_EQ(BtnExit, "");
-    EXPECT_EQ(LblAboutPackage, "");
-    EXPECT_EQ(LblElapsed, "T27:");
+    t = Catalogue{};
+    Apply(lines, "x.txt");
+    EXPECT_EQ(t.BtnExit, "");
+    EXPECT_EQ(t.LblAboutPackage, "");
+    EXPECT_EQ(t.LblElapsed, "T27:");
 
-    ApplyLanguageLines(CompleteFile(), "full.txt");
-    ApplyLanguageLines({"short", "S1", "S2"}, "short.txt");
-    EXPECT_EQ(MsgExitConfirm, "S1");
-    EXPECT_EQ(CapExitConfirm, "S2...");
-    EXPECT_EQ(BtnNext, "T3 >>") << "entries the short file does not reach keep the earlier file's texts";
-    EXPECT_EQ(BtnBack, "<< Back") << "but the two English texts are set anew";
-    EXPECT_EQ(LblAboutPackage, "T29:");
+    Apply(CompleteFile(), "full.txt");
+    Apply({"short", "S1", "S2"}, "short.txt");
+    EXPECT_EQ(t.MsgExitConfirm, "S1");
+    EXPECT_EQ(t.CapExitConfirm, "S2...");
+    EXPECT_EQ(t.BtnNext, "T3 >>") << "entries the short file does not reach keep the earlier file's texts";
+    EXPECT_EQ(t.BtnBack, "<< Back") << "but the two English texts are set anew";
+    EXPECT_EQ(t.LblAboutPackage, "T29:");
 }
 
 TEST_F(CatalogueTest, LinesBeyondTheLastMessageAreIgnored) {
     Lines lines = CompleteFile();
     lines.push_back("extra %d");
     lines.push_back("extra");
-    ApplyLanguageLines(lines, "x.txt");
-    EXPECT_EQ(MessageLineCounter, 31);
-    EXPECT_EQ(LblAboutPackage, "T29:");
+    Apply(lines, "x.txt");
+    EXPECT_EQ(messageLines, 31);
+    EXPECT_EQ(t.LblAboutPackage, "T29:");
 }
 
 TEST_F(CatalogueTest, PlainLinesKeepTheirPercentSignsTemplatesAreFormatted) {
     Lines lines = CompleteFile();
     lines[1] = "100% %d %s";
     lines[4] = "Stop %%s: %-6s|";
-    ApplyLanguageLines(lines, "x.txt");
-    EXPECT_EQ(MsgExitConfirm, "100% %d %s");
-    EXPECT_EQ(MsgProgramRunning.substr(0, MsgProgramRunning.find('\r')), "Stop %s: Game  |");
+    Apply(lines, "x.txt");
+    EXPECT_EQ(t.MsgExitConfirm, "100% %d %s");
+    EXPECT_EQ(t.MsgProgramRunning.substr(0, t.MsgProgramRunning.find('\r')), "Stop %s: Game  |");
 
-    PackProgramName = "";
-    ApplyLanguageLines(lines, "x.txt");
-    EXPECT_EQ(MsgLaunchQuestion, "T18 ") << "an empty name leaves the rest of the line";
+    programName = "";
+    Apply(lines, "x.txt");
+    EXPECT_EQ(t.MsgLaunchQuestion, "T18 ") << "an empty name leaves the rest of the line";
 }
 
 TEST(FormatTemplate, OneStringWithWidthPrecisionAndAlignment) {
@@ -178,7 +182,7 @@ TEST_F(CatalogueTest, BadTemplateNamesTheFileAndTheLine) {
     lines.insert(lines.begin() + 1, "// a comment shifts the file line");
     lines[5] = "Program %s runs %d times";  // message line 4
     try {
-        ApplyLanguageLines(lines, "Language\\de.txt");
+        Apply(lines, "Language\\de.txt");
         FAIL() << "no TemplateError";
     } catch (const TemplateError& error) {
         std::string text = error.what();

@@ -23,11 +23,11 @@ static BOOL CALLBACK FindBox(HWND window, LPARAM data) {
 }
 
 AnsweredBox AnswerNextBox(DWORD mainThread, HWND window, const std::function<void(HWND box)>& atBox,
-                          DWORD timeoutMs) {
+                          DWORD timeoutMs, int button) {
     AnsweredBox answered;
-    DWORD deadline = GetTickCount() + timeoutMs;
+    DWORD start = GetTickCount();
     BoxSearch search{GetCurrentProcessId(), nullptr};
-    while (!search.found && GetTickCount() < deadline) {
+    while (!search.found && GetTickCount() - start < timeoutMs) {
         EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
         if (!search.found) Sleep(1);
     }
@@ -37,8 +37,8 @@ AnsweredBox AnswerNextBox(DWORD mainThread, HWND window, const std::function<voi
         answered.text = WindowTextOf(GetDlgItem(box, 0xFFFF));
         answered.caption = WindowTextOf(box);
         if (atBox) atBox(box);
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
-        while (IsWindow(box) && GetTickCount() < deadline) Sleep(1);
+        PostMessageA(box, WM_COMMAND, button, 0);
+        while (IsWindow(box) && GetTickCount() - start < timeoutMs) Sleep(1);
     }
     if (window && IsWindow(window)) PostThreadMessageA(mainThread, WM_QUIT, 0, 0);
     return answered;

@@ -15,10 +15,10 @@ struct AnsweredBox {
 };
 
 // Run on a second thread: waits up to `timeoutMs` for a visible "#32770" of
-// this process, calls `atBox` while it is up, presses OK and waits for it to
+// this process, calls `atBox` while it is up, presses `button` and waits for it to
 // go. Then, when `window` is given and still exists, posts WM_QUIT to
 // `mainThread` so its page loop ends.
 AnsweredBox AnswerNextBox(DWORD mainThread, HWND window, const std::function<void(HWND box)>& atBox,
-                          DWORD timeoutMs = 60000);
+                          DWORD timeoutMs = 60000, int button = IDOK);
 
 std::string WindowTextOf(HWND window);

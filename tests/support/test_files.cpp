@@ -71,10 +71,3 @@ void RemoveTree(const std::string& path) {
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     RemoveDirectoryA(path.c_str());
 }
-
-std::string TestProgramFolder() {
-    char buffer[MAX_PATH];
-    DWORD n = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
-    std::string path(buffer, n);
-    return path.substr(0, path.find_last_of('\\'));
-}

@@ -21,5 +21,3 @@ std::string ReadBytes(const std::string& path);
 bool PathExists(const std::string& path);
 void MakeFolders(const std::string& path);
 void RemoveTree(const std::string& path);
-// The folder of the running test program.
-std::string TestProgramFolder();

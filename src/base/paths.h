@@ -1,0 +1,23 @@
+// Windows paths as the program builds them: plain concatenation with a
+// backslash, folders held without a trailing one. The setup folder's Source
+// folder and the package folder below a target are spelled here once. Pure.
+#pragma once
+#include <string>
+#include <vector>
+
+// folder + "\" + name.
+std::string JoinPath(const std::string& folder, const std::string& name);
+// The path up to its last "\" or "/" (the system takes both between names);
+// "" when it has neither.
+std::string FolderOf(const std::string& path);
+// The path up to its last backslash or colon; a backslash right after a drive
+// colon stays (C:\Games -> C:\, C:\ -> C:\); "" when there is neither. The walk
+// from a picked folder up to the target program's folder takes this step.
+std::string ParentFolder(const std::string& path);
+// The folder, then its parent, and so on: `ancestors` + 1 paths, the same one
+// repeated once the root is reached.
+std::vector<std::string> FolderAndAncestors(const std::string& folder, int ancestors);
+// The setup folder's Source folder, where the package's own files lie.
+std::string SourceFolder(const std::string& setupFolder);
+// target + "\" + baseFolder + "\" + name, each level only when it is not empty.
+std::string PackageFolderIn(const std::string& target, const std::string& baseFolder, const std::string& name);

@@ -1,0 +1,30 @@
+// The file work of an install run behind one interface, so that the run's
+// rules are plain C++: the disk implementation acts (disk_files.h); another
+// may only record what would change. Paths are Windows paths.
+#pragma once
+#include <string>
+#include <vector>
+
+class InstallFiles {
+public:
+    virtual ~InstallFiles() = default;
+    // The one existence test: an entry that is found and is not a folder.
+    virtual bool FileIsPresent(const std::string& path) = 0;
+    // The file's lines by the text-file rules. Throws FileError.
+    virtual std::vector<std::string> ReadLines(const std::string& path) = 0;
+    // Creates or overwrites a text file. Throws FileError.
+    virtual void WriteLines(const std::string& path, const std::vector<std::string>& lines) = 0;
+    // Gives a record or list of the target new contents (the file exists).
+    // Throws FileError when the new contents cannot be written.
+    virtual void RewriteLines(const std::string& path, const std::vector<std::string>& lines) = 0;
+    // Copies a package file over any existing destination, creating its
+    // folders; true when the destination is present afterwards.
+    virtual bool CopyPackageFile(const std::string& source, const std::string& destination) = 0;
+    // Deletes a file; whether it went is not looked at.
+    virtual void RemoveFile(const std::string& path) = 0;
+    // Creates the folder with all missing parents.
+    virtual void CreateFolderTree(const std::string& folder) = 0;
+};
+
+// Number of text lines of the file; 0 when it is not present. Throws FileError.
+int CountScriptLines(InstallFiles& files, const std::string& path);

@@ -1,0 +1,47 @@
+// The page the install run works on: the progress bar and the elapsed-time
+// label, moved step by step, and the pump that keeps the window alive between
+// steps, since the run never returns to a message loop until it is done.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "engine/install_run.h"
+#include "ui/toolkit.h"
+
+class InstallPage : public InstallProgress {
+public:
+    InstallPage(HWND window, const Fonts& fonts, std::string elapsedLabel);
+    ~InstallPage() override;
+    void SetProgressRange(int total) override;
+    // Moves the bar, shows the elapsed time, drains the queue. The bar and the
+    // queue are looked after at most every few milliseconds, the label only
+    // when its text changes.
+    void ShowProgressStep(int position) override;
+    // Shows the position of the last step if the bar has not caught up yet.
+    void FinishProgressSteps();
+    // The quit the pump took off the queue (the window was destroyed during
+    // the run), posted again so that the page loop after the run ends.
+    bool RepostPumpedQuit();
+
+    HWND progressBar() const { return progressBar_; }
+    HWND elapsedLabel() const { return elapsedLabel_; }
+
+private:
+    void MoveBar(DWORD now);
+    void PumpMessages();
+    bool PumpOneMessage(MSG& message);
+
+    HWND progressBar_;
+    HWND elapsedLabel_;
+    std::string lblElapsed_;
+    DWORD StartTick;  // tick count at the start of the install run
+    std::string shownElapsedText_;
+    int rangeTop_ = 100;  // the control's own default range
+    int shownPosition_ = 0;
+    int wantedPosition_ = 0;
+    DWORD lastBarTick_;
+    DWORD lastPumpTick_;
+    bool quitPumped_ = false;
+    int quitPumpedCode_ = 0;
+};

@@ -1,0 +1,251 @@
+#include "ui/wizard.h"
+
+#include "base/paths.h"
+#include "discovery/file_version.h"
+#include "discovery/find_exe.h"
+#include "discovery/version_lists.h"
+#include "lang/language_files.h"
+#include "lang/language_list.h"
+#include "ui/folder_chooser.h"
+#include "ui/install_page.h"
+#include "ui/main_window.h"
+
+Wizard::Wizard(const std::string& setupFolder, const Package& package, Catalogue& texts, std::string productLine)
+    : setupFolder_(setupFolder), package_(package), texts_(texts), productLine_(std::move(productLine)) {}
+
+Wizard::~Wizard() {
+    if (MainWindow && IsWindow(MainWindow)) SetWindowLongPtrA(MainWindow, GWLP_USERDATA, 0);
+}
+
+HWND Wizard::Create(const ControlSpec& spec, const std::string& text) {
+    return CreateControl(spec, text, MainWindow, fonts_);
+}
+
+void Wizard::SetHeader(const PageSpec& page) {
+    const std::string& text = page.header ? texts_.*page.header : std::string(page.fixedHeader);
+    SetWindowTextA(HeaderLabel, text.c_str());
+}
+
+void Wizard::ApplyButton(HWND button, ButtonState state) {
+    if (state != ButtonState::Unchanged) EnableWindow(button, state == ButtonState::Enabled);
+}
+
+void Wizard::RunPage() { ::RunPage(MainWindow, [this] { tip_.UpdateHoverTip(); }); }
+
+int Wizard::ShowOwnedBox(const std::string& text, const std::string& caption, UINT flags) {
+    return MessageBoxA(MainWindow, text.c_str(), caption.c_str(), flags);
+}
+
+// A page's framed control: the etched frame with the control 2 pixels inside it.
+namespace {
+struct Framed {
+    HWND frame = nullptr;
+    HWND control = nullptr;
+    void Remove() {
+        DestroyWindow(control);
+        DestroyWindow(frame);
+    }
+};
+}  // namespace
+
+void Wizard::ShowLanguagePage() {
+    const PageSpec& page = PageOf(PageId::Language);
+    WindowClosed = false;
+    fonts_.Create();
+    MainWindow = CreateMainWindow(package_.PackTitle, MainWindowProc, this);
+    if (!MainWindow) {
+        WindowClosed = true;
+        return;
+    }
+    Create(Layout::BottomRule);
+    Create(Layout::VersionLabel, productLine_);
+    HWND banner = Create(Layout::Banner);
+    HBITMAP bitmap = LoadBitmapA(GetModuleHandleA(nullptr), "BGIMAGE");
+    SendMessageA(banner, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
+    Create(Layout::TitleFrame);
+    Create(Layout::TitlePanel);
+    Create(Layout::PackageTitle, package_.PackTitle);
+
+    Framed list{Create(*page.frame), Create(*page.control)};
+    PageList = list.control;
+    std::vector<LanguageFile> files = ListLanguageFiles(setupFolder_);
+    CurrentLanguage = RussianLanguage;
+    if (!files.empty()) {
+        SendMessageA(PageList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(RussianEntry));
+        for (const auto& file : files)
+            SendMessageA(PageList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(file.entry.c_str()));
+    }
+    ExitButton = Create(Layout::ExitButton, "Exit");
+    NextButton = Create(Layout::NextButton, "Next >>");
+    BackButton = Create(Layout::BackButton, "<< Back");
+    HeaderLabel = Create(Layout::HeaderLabel, page.fixedHeader);
+    if (files.empty()) {
+        list.Remove();
+        ShowWindow(MainWindow, SW_SHOWNORMAL);
+        UpdateWindow(MainWindow);
+        return;
+    }
+    ApplyButton(NextButton, page.next);
+    ApplyButton(BackButton, page.back);
+    RunPage();
+    LanguagePageDone = true;
+    list.Remove();
+}
+
+void Wizard::ShowAboutPage(const std::string& aboutText) {
+    const PageSpec& page = PageOf(PageId::About);
+    SetWindowTextA(ExitButton, texts_.BtnExit.c_str());
+    SetWindowTextA(BackButton, texts_.BtnBack.c_str());
+    ApplyButton(NextButton, page.next);
+    ApplyButton(BackButton, page.back);
+    SetHeader(page);
+    Framed box{Create(*page.frame), Create(*page.control, aboutText)};
+    MakeReadOnly(box.control);
+    RunPage();
+    box.Remove();
+}
+
+bool Wizard::ShowCopyListPage(const FoundCopyTable& copies) {
+    const PageSpec& page = PageOf(PageId::CopyList);
+    ApplyButton(BackButton, page.back);
+    PickedExe = copies.FoundCopies[0];
+    if (copies.listCreated) {
+        ApplyButton(NextButton, page.next);
+        Framed list{Create(*page.frame), Create(*page.control)};
+        PageList = list.control;
+        for (int slot = 0; slot < copies.count(); ++slot) {
+            SendMessageA(PageList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(copies.FoundCopies[slot].c_str()));
+        }
+        tip_.Create(MainWindow, PageList, fonts_.Of(Layout::TipWindow.font));
+        PickedExe.clear();
+        CopyListInactive = false;
+        LastListSelection = 0;
+        SetHeader(page);
+        RunPage();
+        CopyListInactive = true;
+        list.Remove();
+        PageList = nullptr;
+    }
+    ChosenFolder = ParentFolder(PickedExe);
+    tip_.Stop();
+    return copies.listCreated;
+}
+
+// The target folder for a folder picked by hand, or "" after telling the user
+// why it does not do.
+std::string Wizard::CheckPickedFolder(const std::string& picked) {
+    std::string folder = FindExeFolder(picked, package_.PackExeName);
+    if (folder.empty()) {
+        ShowOwnedBox(texts_.MsgNotInFolder, texts_.CapWarning, MB_SYSTEMMODAL | MB_ICONWARNING | MB_OK);
+        return "";
+    }
+    std::string exe = JoinPath(folder, package_.PackExeName);
+    if (!IsVersionSupported(setupFolder_, package_, GetFileVersionString(exe), exe)) {
+        ShowOwnedBox(texts_.MsgIncompatibleVersion, texts_.CapWarning, MB_SYSTEMMODAL | MB_ICONWARNING | MB_OK);
+        return "";
+    }
+    return folder;
+}
+
+void Wizard::ShowFolderPage() {
+    const PageSpec& page = PageOf(PageId::Folder);
+    ApplyButton(NextButton, page.next);
+    ApplyButton(BackButton, page.back);
+    SetHeader(page);
+    Framed box{Create(*page.frame), Create(*page.control, texts_.MsgNoCopyFound)};
+    MakeReadOnly(box.control);
+    for (;;) {
+        RunPage();
+        if (WindowClosed) return;
+        if (GoBack) break;
+        ChosenFolder.clear();
+        // The browser's tree relies on COM; one apartment serves the whole run.
+        if (!com_) com_ = std::make_unique<ComApartment>();
+        std::string picked = ChooseFolder(MainWindow, texts_.LblChooseFolder);
+        if (picked.empty()) continue;
+        std::string folder = CheckPickedFolder(picked);
+        if (folder.empty()) continue;
+        ChosenFolder = folder;
+        break;
+    }
+    box.Remove();
+}
+
+void Wizard::ShowInstallPage(const std::function<bool(InstallProgress&)>& install) {
+    const PageSpec& page = PageOf(PageId::Install);
+    SetHeader(page);
+    ApplyButton(NextButton, page.next);
+    ApplyButton(BackButton, page.back);
+    EnableWindow(ExitButton, FALSE);
+    InstallPage progress(MainWindow, fonts_, texts_.LblElapsed);
+    bool installOk = install(progress);
+    progress.FinishProgressSteps();
+    if (installOk) {
+        ShowMessageBox(texts_.MsgInstallOk, texts_.CapMessage, MB_ICONINFORMATION, MB_SYSTEMMODAL);
+    } else {
+        ShowMessageBox(texts_.MsgInstallFailed, texts_.CapMessage, MB_ICONERROR, MB_SYSTEMMODAL);
+    }
+    EnableWindow(ExitButton, TRUE);
+    // The page ends at WM_QUIT. A window closed during the run has already
+    // posted it and the pump took it: there is nothing left to wait for.
+    if (WindowClosed) return;
+    progress.RepostPumpedQuit();
+    RunPage();
+}
+
+void Wizard::OnDestroy() {
+    WindowClosed = true;
+    PostQuitMessage(0);
+}
+
+// Exit button and close box alike: only a Yes ends the run.
+void Wizard::ConfirmExit() {
+    if (ShowOwnedBox(texts_.MsgExitConfirm, texts_.CapExitConfirm, MB_SYSTEMMODAL | MB_ICONQUESTION | MB_YESNO) ==
+        IDYES) {
+        DestroyWindow(MainWindow);
+    }
+}
+
+void Wizard::EndPage(bool back) {
+    PostQuitMessage(0);
+    GoBack = back;
+}
+
+static int CurrentSelection(HWND list) { return static_cast<int>(SendMessageA(list, LB_GETCURSEL, 0, 0)); }
+
+// Every notification ends by recording the selection, so the focus
+// notification before a first click records -1 and that click counts.
+void Wizard::HandleCopyListSelection() {
+    if (CopyListInactive) return;
+    int selection = CurrentSelection(PageList);
+    if (selection != LastListSelection && selection != LB_ERR) {
+        PickedExe = ListItemText(PageList, selection);
+        EnableWindow(NextButton, TRUE);
+    }
+    LastListSelection = CurrentSelection(PageList);
+}
+
+void Wizard::HandleLanguageListSelection() {
+    if (LanguagePageDone) return;
+    int selection = CurrentSelection(PageList);
+    if (selection != LastListSelection && selection != LB_ERR) {
+        std::string entry = ListItemText(PageList, selection);
+        std::string language = LanguageKeyForEntry(setupFolder_, entry);
+        LoadMessages(texts_, setupFolder_, package_.PackProgramName, language, MessageScope::LanguagePage);
+        CurrentLanguage = language;
+        SetWindowTextA(NextButton, texts_.BtnNext.c_str());
+        EnableWindow(NextButton, TRUE);
+    }
+    LastListSelection = CurrentSelection(PageList);
+}
+
+void Wizard::OnCommand(int id) {
+    switch (id) {
+        case CmdExit: ConfirmExit(); break;
+        case CmdCopyList: HandleCopyListSelection(); break;
+        case CmdNext: EndPage(false); break;
+        case CmdBack: EndPage(true); break;
+        case CmdLanguageList: HandleLanguageListSelection(); break;
+        default: break;
+    }
+}

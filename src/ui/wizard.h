@@ -1,0 +1,85 @@
+// The wizard on its one main window: the pages the driver runs in turn, and
+// the navigation state the window's buttons and lists change while a page
+// runs (which way it ended, whether the window is gone, the language picked,
+// the copy picked). The pages show what the lower modules return.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "base/handles.h"
+#include "base/package.h"
+#include "discovery/found_copies.h"
+#include "engine/install_run.h"
+#include "lang/catalogue.h"
+#include "ui/hover_tip.h"
+#include "ui/toolkit.h"
+
+class Wizard {
+public:
+    // `texts` is the run's catalogue: the language page loads into it.
+    Wizard(const std::string& setupFolder, const Package& package, Catalogue& texts, std::string productLine);
+    // The window may outlive the wizard by the last moments of the run: it
+    // then gets no more calls into it.
+    ~Wizard();
+    Wizard(const Wizard&) = delete;
+    Wizard& operator=(const Wizard&) = delete;
+
+    // Builds the window; with language files, runs the language page until
+    // Next or the window is closed, leaving CurrentLanguage set.
+    void ShowLanguagePage();
+    void ShowAboutPage(const std::string& aboutText);
+    // With two or more copies, shows the list and returns true; ChosenFolder
+    // is then the picked copy's folder, else the one copy's folder or "".
+    bool ShowCopyListPage(const FoundCopyTable& copies);
+    // Until Back, the window's end, or a folder holding a compatible copy
+    // picked after Next (then ChosenFolder).
+    void ShowFolderPage();
+    // Runs `install` on the progress page, shows its result box, then waits
+    // until the window is closed.
+    void ShowInstallPage(const std::function<bool(InstallProgress&)>& install);
+
+    // A box owned by the main window (system-modal, like every box).
+    int ShowOwnedBox(const std::string& text, const std::string& caption, UINT flags);
+
+    // What the pages leave for the driver.
+    bool WindowClosed = false;  // the window is gone: every stage ends at once
+    bool GoBack = false;        // the last page ended with Back
+    std::string CurrentLanguage;
+    std::string ChosenFolder;   // the target folder the copy or folder page found
+
+    // The window's own events, from its procedure.
+    void OnDestroy();
+    void ConfirmExit();
+    void OnCommand(int id);
+
+private:
+    HWND Create(const ControlSpec& spec, const std::string& text = "");
+    void SetHeader(const PageSpec& page);
+    void ApplyButton(HWND button, ButtonState state);
+    void RunPage();
+    void EndPage(bool back);
+    void HandleCopyListSelection();
+    void HandleLanguageListSelection();
+    std::string CheckPickedFolder(const std::string& picked);
+
+    const std::string setupFolder_;
+    const Package& package_;
+    Catalogue& texts_;
+    const std::string productLine_;
+    Fonts fonts_;
+    HWND MainWindow = nullptr;
+    HWND HeaderLabel = nullptr;
+    HWND BackButton = nullptr;
+    HWND NextButton = nullptr;
+    HWND ExitButton = nullptr;
+    HWND PageList = nullptr;  // the list box of the current page
+    HoverTip tip_;
+    std::unique_ptr<ComApartment> com_;  // entered for the folder browser only
+    bool LanguagePageDone = false;       // language list notifications are ignored
+    bool CopyListInactive = true;        // copy list notifications are ignored
+    int LastListSelection = 0;           // the last list selection handled
+    std::string PickedExe;               // the copy picked in the list
+};

@@ -1,0 +1,50 @@
+// Path rules (the folder of a path, the parent walk, the package folder) and
+// the elapsed-time text.
+#include "base/paths.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "base/elapsed_time.h"
+
+using Paths = std::vector<std::string>;
+
+TEST(ElapsedTime, HoursMinutesSecondsAndAWrappedTickCounter) {
+    EXPECT_EQ(FormatElapsedTime(0), "00:00:00");
+    EXPECT_EQ(FormatElapsedTime(59999), "00:00:59");
+    EXPECT_EQ(FormatElapsedTime(60000), "00:01:00");
+    EXPECT_EQ(FormatElapsedTime(3600000), "01:00:00");
+    EXPECT_EQ(FormatElapsedTime(3723000), "01:02:03");
+    EXPECT_EQ(FormatElapsedTime(45296999), "12:34:56");
+    EXPECT_EQ(FormatElapsedTime(360000000), "100:00:00");
+    EXPECT_EQ(FormatElapsedTime(INT_MAX), "596:31:23");
+    EXPECT_EQ(FormatElapsedTime(-1500), "00:00:00") << "a wrapped tick count shows no negative fields";
+    EXPECT_EQ(FormatElapsedTime(INT_MIN), "00:00:00");
+    EXPECT_EQ(ElapsedSince(0xFFFFFF00u, 0x00000100u), 0x200);
+    EXPECT_EQ(ElapsedSince(1000, 66000), 65000);
+}
+
+TEST(ParentFolder, DriveRootsStay) {
+    EXPECT_EQ(ParentFolder("C:\\Games\\Sub"), "C:\\Games");
+    EXPECT_EQ(ParentFolder("C:\\Games"), "C:\\");
+    EXPECT_EQ(ParentFolder("C:\\"), "C:\\");
+    EXPECT_EQ(ParentFolder("C:"), "C");
+    EXPECT_EQ(ParentFolder("Games"), "");
+    EXPECT_EQ(ParentFolder(""), "");
+    EXPECT_EQ(ParentFolder("\\\\server\\share"), "\\\\server");
+}
+
+TEST(FolderAndAncestors, TheSearchWalksUpToTheRoot) {
+    EXPECT_EQ(FolderAndAncestors("C:\\a\\b\\c\\d\\e", 4),
+              (Paths{"C:\\a\\b\\c\\d\\e", "C:\\a\\b\\c\\d", "C:\\a\\b\\c", "C:\\a\\b", "C:\\a"}));
+    EXPECT_EQ(FolderAndAncestors("C:\\a", 4), (Paths{"C:\\a", "C:\\", "C:\\", "C:\\", "C:\\"}));
+    EXPECT_EQ(FolderAndAncestors("Games", 4), (Paths{"Games", "", "", "", ""}));
+}
+
+TEST(FolderOf, CutsAtEitherSeparator) {
+    EXPECT_EQ(FolderOf("C:\\Games\\quill.exe"), "C:\\Games");
+    EXPECT_EQ(FolderOf("C:\\Games/Data/x.map"), "C:\\Games/Data");
+    EXPECT_EQ(FolderOf("quill.exe"), "");
+    EXPECT_EQ(PackageFolderIn("T", "", "Pack"), "T\\Pack");
+}

@@ -1,0 +1,156 @@
+// The install run on real files: what the disk adds to the run's rules (the
+// 1980 time stamps, destinations that refuse a copy, the temporary files of
+// record rewrites, the folders a copy makes).
+#include "engine/disk_files.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "base/paths.h"
+#include "base/text_lines.h"
+#include "engine/file_ops.h"
+#include "engine/install_run.h"
+#include "support/test_files.h"
+
+namespace {
+
+struct NoProgress : InstallProgress {
+    void SetProgressRange(int) override {}
+    void ShowProgressStep(int) override {}
+};
+
+void StampBefore1980(const std::string& path) {
+    SYSTEMTIME old{};
+    old.wYear = 1975;
+    old.wMonth = 6;
+    old.wDay = 1;
+    old.wHour = 12;
+    FILETIME time;
+    SystemTimeToFileTime(&old, &time);
+    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    SetFileTime(file, nullptr, nullptr, &time);
+    CloseHandle(file);
+}
+
+class DiskRun : public ::testing::Test {
+protected:
+    ScratchDir setup;
+    ScratchDir target;
+    Package package;
+    std::string source;
+
+    void SetUp() override {
+        source = SourceFolder(setup.path);
+        MakeFolders(source);
+        MakeFolders(target / "Resource");
+        package.PackName = "Pack";
+        package.PackBaseFolder = "Base";
+        package.PackVersion = "1.2";
+    }
+    void Script(const std::string& name, const std::vector<std::string>& lines) {
+        WriteBytes(JoinPath(source, name), JoinTextLines(lines));
+    }
+    void PackFile(const std::string& relative, const std::string& bytes) {
+        WriteBytes(source + "\\PACK\\" + relative, bytes);
+    }
+    bool Install() {
+        DiskFiles files(source);
+        NoProgress progress;
+        return RunInstall(setup.path, target.path, package, files, progress);
+    }
+};
+
+}  // namespace
+
+TEST(CountScriptLines, CountsLinesOfPresentFilesWhateverTheLastLineEnd) {
+    ScratchDir dir;
+    DiskFiles files(dir.path);
+    WriteBytes(dir / "crlf.ini", "a\r\nb\r\nc\r\n");
+    WriteBytes(dir / "open.ini", "a\r\nb\nc");
+    WriteBytes(dir / "empty.ini", "");
+    WriteBytes(dir / "old.ini", "a\r\n");
+    StampBefore1980(dir / "old.ini");
+    EXPECT_EQ(CountScriptLines(files, dir / "crlf.ini"), 3);
+    EXPECT_EQ(CountScriptLines(files, dir / "open.ini"), 3);
+    EXPECT_EQ(CountScriptLines(files, dir / "empty.ini"), 0);
+    EXPECT_EQ(CountScriptLines(files, dir / "absent.ini"), 0);
+    EXPECT_EQ(CountScriptLines(files, dir / "old.ini"), 0) << "a file from before 1980 counts as absent";
+}
+
+TEST(PackageCopy, CreatesFoldersAndAcceptsForwardSlashes) {
+    ScratchDir folder;
+    WriteBytes(folder / "src.txt", "data");
+    EXPECT_TRUE(CopyPackageFile(folder / "src.txt", folder / "a\\b\\src.txt"));
+    EXPECT_EQ(ReadBytes(folder / "a\\b\\src.txt"), "data");
+    EXPECT_TRUE(CopyPackageFile(folder / "src.txt", folder / "c/d/src.txt"));
+    EXPECT_EQ(ReadBytes(folder / "c\\d\\src.txt"), "data");
+    EXPECT_FALSE(CopyPackageFile(folder / "absent.txt", folder / "e\\absent.txt"));
+}
+
+TEST_F(DiskRun, FilesStampedBefore1980CountAsAbsent) {
+    PackFile("old.txt", "old source");
+    StampBefore1980(source + "\\PACK\\old.txt");
+    WriteBytes(target / "keep.txt", "kept");
+    StampBefore1980(target / "keep.txt");
+    Script("Script_Delete.ini", {"keep.txt"});
+    Script("Script_ACopy.ini", {"old.txt"});
+    EXPECT_TRUE(Install());
+    EXPECT_EQ(ReadBytes(target / "keep.txt"), "kept") << "as a delete target it stays";
+    EXPECT_FALSE(PathExists(target / "old.txt")) << "as a source it is passed over";
+}
+
+TEST_F(DiskRun, DestinationThatRefusesTheCopyStaysAndCountsAsCopied) {
+    PackFile("locked.txt", "new");
+    WriteBytes(target / "locked.txt", "old");
+    // Held open without sharing, the file refuses to be overwritten, as a
+    // read-only one does on Windows (Wine's root user would overwrite that).
+    HANDLE held = CreateFileA((target / "locked.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    Script("Script_ACopy.ini", {"locked.txt"});
+    bool ok = Install();
+    CloseHandle(held);
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(ReadBytes(target / "locked.txt"), "old");
+}
+
+TEST_F(DiskRun, RecordsAreRewrittenThroughTemporaryFilesThatGoAfterwards) {
+    WriteBytes(target / "Resource\\Uninstall.ini", "[A]\nold\n\n[B]\r\nx\x1A" "ignored");
+    WriteBytes(target / "Resource\\InstallComponents.ini", "Other/3\nPack/1.2");
+    Script("Script_Uninstall_Clear.ini", {"x", "[B]"});
+    Script("Script_Uninstall_Add.ini", {"lead", "[A]", "old", "a", "[C]", "c"});
+    EXPECT_TRUE(Install());
+    EXPECT_EQ(ReadBytes(target / "Resource\\Uninstall.ini"), "[A]\r\nlead\r\na\r\nold\r\n\r\n[C]\r\nc\r\n");
+    EXPECT_EQ(ReadBytes(target / "Resource\\InstallComponents.ini"), "Other/3\r\nPack/1.2\r\n");
+    EXPECT_FALSE(PathExists(source + "\\Uninstall.tmp"));
+    EXPECT_FALSE(PathExists(source + "\\InstallComponents.tmp"));
+}
+
+TEST_F(DiskRun, RecordThatCannotBeReplacedStaysAsItWas) {
+    WriteBytes(target / "Resource\\Uninstall.ini", "[A]\r\n");
+    HANDLE held = CreateFileA((target / "Resource\\Uninstall.ini").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    Script("Script_Uninstall_Add.ini", {"[A]", "a"});
+    Install();
+    CloseHandle(held);
+    EXPECT_EQ(ReadBytes(target / "Resource\\Uninstall.ini"), "[A]\r\n");
+    EXPECT_FALSE(PathExists(source + "\\Uninstall.tmp"));
+}
+
+TEST_F(DiskRun, TemporaryRecordThatCannotBeWrittenFailsBeforeTheCopies) {
+    // A folder in the way of the temporary file acts like a setup folder
+    // without write access: creating the file fails.
+    MakeFolders(source + "\\Uninstall.tmp");
+    WriteBytes(target / "Resource\\Uninstall.ini", "[A]\r\n");
+    Script("Script_Uninstall_Add.ini", {"[A]", "a"});
+    Script("Script_Delete.ini", {"doomed.txt"});
+    WriteBytes(target / "doomed.txt", "x");
+    PackFile("a.txt", "A");
+    Script("Script_ACopy.ini", {"a.txt"});
+    EXPECT_FALSE(Install());
+    EXPECT_FALSE(PathExists(target / "doomed.txt")) << "the delete phase ran before";
+    EXPECT_FALSE(PathExists(target / "a.txt")) << "the copy phases never ran";
+    EXPECT_FALSE(PathExists(target / "Base\\Pack\\Version.ini"));
+    EXPECT_EQ(ReadBytes(target / "Resource\\Uninstall.ini"), "[A]\r\n");
+}

@@ -1,0 +1,68 @@
+#include "engine/memory_files.h"
+
+#include <vector>
+
+#include "base/failure.h"
+#include "base/paths.h"
+#include "base/text_lines.h"
+
+std::string MemoryFiles::Normal(const std::string& path) {
+    std::vector<std::string> names;
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t end = path.find_first_of("\\/", start);
+        if (end == std::string::npos) end = path.size();
+        std::string name = path.substr(start, end - start);
+        if (name == "..") {
+            if (!names.empty()) names.pop_back();
+        } else if (!name.empty() && name != ".") {
+            names.push_back(name);
+        }
+        start = end + 1;
+    }
+    std::string normal;
+    for (const auto& name : names) normal += (normal.empty() ? "" : "\\") + name;
+    return normal;
+}
+
+void MemoryFiles::Put(const std::string& path, const std::string& bytes) {
+    CreateFolderTree(FolderOf(Normal(path)));
+    files[Normal(path)] = bytes;
+}
+
+std::string MemoryFiles::Bytes(const std::string& path) const {
+    auto it = files.find(Normal(path));
+    return it == files.end() ? "<absent>" : it->second;
+}
+
+bool MemoryFiles::FileIsPresent(const std::string& path) { return Has(path); }
+
+std::vector<std::string> MemoryFiles::ReadLines(const std::string& path) {
+    auto it = files.find(Normal(path));
+    if (it == files.end()) throw FileError(path, "The system cannot find the file specified.");
+    return SplitTextLines(it->second);
+}
+
+void MemoryFiles::WriteLines(const std::string& path, const std::vector<std::string>& lines) {
+    std::string folder = FolderOf(Normal(path));
+    if (!folder.empty() && !folders.count(folder)) throw FileError(path, "The system cannot find the path specified.");
+    files[Normal(path)] = JoinTextLines(lines);
+}
+
+void MemoryFiles::RewriteLines(const std::string& path, const std::vector<std::string>& lines) {
+    ++rewrites;
+    WriteLines(path, lines);
+}
+
+bool MemoryFiles::CopyPackageFile(const std::string& source, const std::string& destination) {
+    std::string to = Normal(destination);
+    if (refusedCopies.count(to)) return Has(to);
+    Put(to, files.at(Normal(source)));
+    return true;
+}
+
+void MemoryFiles::RemoveFile(const std::string& path) { files.erase(Normal(path)); }
+
+void MemoryFiles::CreateFolderTree(const std::string& folder) {
+    for (std::string f = Normal(folder); !f.empty(); f = FolderOf(f)) folders.insert(f);
+}

@@ -1,0 +1,31 @@
+// The install run's file work in memory, for tests of the run's rules without
+// a disk: paths are normalised ("/" as "\", "." and ".." resolved), a file can
+// only be written into a folder that exists, and chosen copies can be made to
+// fail. Pure.
+#pragma once
+#include <map>
+#include <set>
+#include <string>
+
+#include "engine/install_files.h"
+
+class MemoryFiles : public InstallFiles {
+public:
+    std::map<std::string, std::string> files;  // normalised path -> bytes
+    std::set<std::string> folders;
+    std::set<std::string> refusedCopies;  // destinations no copy can reach
+    int rewrites = 0;
+
+    static std::string Normal(const std::string& path);
+    void Put(const std::string& path, const std::string& bytes);  // creates the folders too
+    std::string Bytes(const std::string& path) const;             // "<absent>" when there is no such file
+    bool Has(const std::string& path) const { return files.count(Normal(path)) != 0; }
+
+    bool FileIsPresent(const std::string& path) override;
+    std::vector<std::string> ReadLines(const std::string& path) override;
+    void WriteLines(const std::string& path, const std::vector<std::string>& lines) override;
+    void RewriteLines(const std::string& path, const std::vector<std::string>& lines) override;
+    bool CopyPackageFile(const std::string& source, const std::string& destination) override;
+    void RemoveFile(const std::string& path) override;
+    void CreateFolderTree(const std::string& folder) override;
+};

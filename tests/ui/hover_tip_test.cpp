@@ -1,0 +1,37 @@
+// The copy list's tip: shown for a row too wide for the list while the cursor
+// rests on it, hidden on a row that fits.
+#include "ui/hover_tip.h"
+
+#include <gtest/gtest.h>
+
+#include "base/system_library.h"
+#include "ui/toolkit.h"
+
+TEST(HoverTip, ShowsTheFullTextOfAWideRowOnly) {
+    using InitFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
+    if (auto init = SystemFunctionAs<InitFn>("comctl32.dll", "InitCommonControlsEx")) init(&controls);
+    Fonts fonts;
+    fonts.Create();
+    HWND window = CreateControl("static", "", WS_POPUP | WS_VISIBLE, {100, 100, 495, 328}, nullptr, 0, nullptr);
+    HWND list = CreateControl(Layout::CopyList, "", window, fonts);
+    SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("C:\\a\\Quill.exe"));
+    std::string wide = "C:\\" + std::string(90, 'q') + "\\Quill.exe";
+    SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+    HoverTip tip;
+    tip.UpdateHoverTip();  // nothing to watch yet
+    tip.Create(window, list, fonts.Of(FontKind::Normal));
+    RECT box;
+    GetWindowRect(list, &box);
+    SetCursorPos(box.left + 50, box.top + Layout::ListItemHeight + 6);  // on the second row
+    tip.UpdateHoverTip();
+    EXPECT_TRUE(IsWindowVisible(tip.tipWindow()));
+    SetCursorPos(box.left + 50, box.top + 6);  // the first row fits the list
+    tip.UpdateHoverTip();
+    EXPECT_FALSE(IsWindowVisible(tip.tipWindow()));
+    SetCursorPos(box.left + 50, box.top + Layout::ListItemHeight + 6);
+    tip.UpdateHoverTip();
+    tip.Stop();
+    EXPECT_FALSE(IsWindowVisible(tip.tipWindow())) << "no tip is left once the list is gone";
+    DestroyWindow(window);
+}
