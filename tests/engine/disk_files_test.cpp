@@ -7,8 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "base/paths.h"
 #include "base/text_file.h"
 #include "base/text_lines.h"
@@ -116,20 +114,6 @@ TEST_F(DiskRun, DestinationThatRefusesTheCopyStaysAndCountsAsCopied) {
     CloseHandle(held);
     EXPECT_TRUE(ok);
     EXPECT_EQ(ReadBytes(target / "locked.txt"), "old");
-}
-
-// The names in a folder, sorted.
-static std::vector<std::string> FolderListing(const std::string& folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return names;
-    do {
-        if (std::string(data.cFileName) != "." && std::string(data.cFileName) != "..") names.push_back(data.cFileName);
-    } while (FindNextFileA(find, &data));
-    FindClose(find);
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 TEST_F(DiskRun, RecordsAreReplacedBesideThemselvesLeavingNothingBehind) {
