@@ -198,6 +198,25 @@ TEST_F(InstallRules, LinesReachingOutsideTheTargetAreRefused) {
     EXPECT_EQ(Target("Base\\outside.txt"), "escaped");
 }
 
+TEST_F(InstallRules, LinesNamingNoFileDoNothingAndALeadingSeparatorMeansTheTarget) {
+    PackFile("a.txt", "A");
+    PackFile("Data\\b.txt", "B");
+    TargetFile("gone.txt", "x");
+    TargetFile("kept.txt", "y");
+    Script("Script_ACopy.ini", {"\\a.txt", "   ", "\t", "...", "", "Data\\", "/Data/b.txt"});
+    Script("Script_Delete.ini", {"\\gone.txt", "CON", "kept.txt\\..\\..\\kept.txt", " "});
+    EXPECT_TRUE(Install()) << "blank lines and names of dots are no failure";
+    EXPECT_EQ(Target("a.txt"), "A");
+    EXPECT_EQ(Target("Data\\b.txt"), "B");
+    EXPECT_FALSE(disk.Has(target + "\\gone.txt"));
+    EXPECT_EQ(Target("kept.txt"), "y") << "a refused delete line does nothing";
+    EXPECT_EQ(progress.position, 11);
+
+    Script("Script_ACopy.ini", {"a.txt", "nul.txt"});
+    EXPECT_FALSE(Install()) << "a refused copy line fails the run";
+    EXPECT_EQ(Target("a.txt"), "A");
+}
+
 TEST_F(InstallRules, MissingResourceFolderFailsAfterTheVersionStamp) {
     disk.folders.erase(target + "\\Resource");
     EXPECT_FALSE(Install());
