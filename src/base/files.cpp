@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "base/handles.h"
+#include "base/paths.h"
 
 // Pattern characters, the DOS ones included, that make a path a search pattern.
 static bool IsPattern(const std::string& path) { return path.find_first_of("*?<>\"") != std::string::npos; }
@@ -30,6 +31,16 @@ bool FileIsPresent(const std::string& path) {
 bool FolderExists(const std::string& folder) {
     DWORD attributes = GetFileAttributesA(folder.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool PathRootIsReachable(const std::string& path) {
+    std::string root = PathRoot(path);
+    if (root.empty()) return true;
+    // An empty removable drive must not ask the user to insert a disk.
+    UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    bool reachable = GetFileAttributesA(root.c_str()) != INVALID_FILE_ATTRIBUTES;
+    SetErrorMode(oldMode);
+    return reachable;
 }
 
 bool CreateFolderTree(const std::string& folder) {
