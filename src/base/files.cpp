@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "base/handles.h"
+#include "base/paths.h"
 
 // Pattern characters, the DOS ones included, that make a path a search pattern.
 static bool IsPattern(const std::string& path) { return path.find_first_of("*?<>\"") != std::string::npos; }
@@ -47,6 +48,16 @@ static bool CreateExtendedFolderTree(const std::wstring& folder) {
     CreateDirectoryW(folder.c_str(), nullptr);
     DWORD attributes = GetFileAttributesW(folder.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool PathRootIsReachable(const std::string& path) {
+    std::string root = PathRoot(path);
+    if (root.empty()) return true;
+    // An empty removable drive must not ask the user to insert a disk.
+    UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    bool reachable = GetFileAttributesA(root.c_str()) != INVALID_FILE_ATTRIBUTES;
+    SetErrorMode(oldMode);
+    return reachable;
 }
 
 bool CreateFolderTree(const std::string& folder) {

@@ -1,5 +1,7 @@
 #include "base/paths.h"
 
+#include <cctype>
+
 std::string JoinPath(const std::string& folder, const std::string& name) { return folder + "\\" + name; }
 
 std::string FolderOf(const std::string& path) {
@@ -18,6 +20,20 @@ std::vector<std::string> FolderAndAncestors(const std::string& folder, int ances
     std::vector<std::string> chain{folder};
     for (int i = 0; i < ancestors; ++i) chain.push_back(ParentFolder(chain.back()));
     return chain;
+}
+
+static bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+std::string PathRoot(const std::string& path) {
+    if (path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0])))
+        return path.substr(0, 2) + "\\";
+    if (path.size() < 3 || !IsSeparator(path[0]) || !IsSeparator(path[1]) || path[2] == '?' || path[2] == '.')
+        return "";
+    size_t server = path.find_first_of("\\/", 2);
+    if (server == std::string::npos || server == 2) return "";
+    size_t share = path.find_first_of("\\/", server + 1);
+    if (share == server + 1) return "";
+    return path.substr(0, share == std::string::npos ? path.size() : share) + "\\";
 }
 
 std::string SourceFolder(const std::string& setupFolder) { return JoinPath(setupFolder, "Source"); }

@@ -17,6 +17,9 @@ std::string ParentFolder(const std::string& path);
 // The folder, then its parent, and so on: `ancestors` + 1 paths, the same one
 // repeated once the root is reached.
 std::vector<std::string> FolderAndAncestors(const std::string& folder, int ancestors);
+// The root a path lives on: "C:\" for a drive path, "\\server\share\" for a
+// share; "" for a relative path or any other form.
+std::string PathRoot(const std::string& path);
 // The setup folder's Source folder, where the package's own files lie.
 std::string SourceFolder(const std::string& setupFolder);
 // target + "\" + baseFolder + "\" + name, each level only when it is not empty.

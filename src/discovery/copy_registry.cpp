@@ -42,8 +42,11 @@ TCopyRecord ReadCopyRecord(const std::string& recordPath) {
             ReadRecordValue(recordPath, "ProgramName")};
 }
 
+// A copy whose drive or share is away for now (a disk unplugged, a share
+// offline) is kept: other programs made its record, and this one cannot make
+// it again. Only a copy whose root is there and whose file is not is gone.
 static bool IsStale(const TCopyRecord& record) {
-    if (!FileIsPresent(record.ExePatch)) return true;
+    if (!FileIsPresent(record.ExePatch)) return record.ExePatch.empty() || PathRootIsReachable(record.ExePatch);
     return !VersionsMatch(record.Version, GetFileVersionString(record.ExePatch));
 }
 
@@ -67,7 +70,9 @@ static int HighestRecordNumber() {
         if (RegEnumKeyExA(base.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
             break;
         std::string key(name, length);
-        if (key.size() <= prefixLength || key.size() > prefixLength + 9 || key.compare(0, prefixLength, RecordPrefix))
+        // Key names ignore case, as the registry does.
+        if (key.size() <= prefixLength || key.size() > prefixLength + 9 ||
+            !EqualsAsciiNoCase(std::string_view(key).substr(0, prefixLength), RecordPrefix))
             continue;
         int number = 0;
         bool digits = true;

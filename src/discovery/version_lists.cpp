@@ -27,7 +27,8 @@ FoundCopyTable CollectCompatibleCopies(const std::string& setupFolder, const Pac
     std::string exePath;
     FindNextCopy(package.PackProgramName, lastNumber, exePath);
     while (!exePath.empty()) {
-        if (IsVersionSupported(setupFolder, package, GetFileVersionString(exePath), exePath)) {
+        // A kept record whose drive is away names no copy that can be installed into.
+        if (FileIsPresent(exePath) && IsVersionSupported(setupFolder, package, GetFileVersionString(exePath), exePath)) {
             if (table.FoundCopies[0].empty())
                 table.FoundCopies[0] = exePath;
             else if (exePath != table.FoundCopies[0])

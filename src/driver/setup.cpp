@@ -85,8 +85,11 @@ void AnnounceTargetFolder(const SetupRun& run, Wizard& wizard) {
 }
 
 // False when the user gave up waiting for the target program to close.
-bool WaitWhileTargetRuns(const SetupRun& run) {
+bool WaitWhileTargetRuns(const SetupRun& run, const Wizard& wizard) {
     while (IsTargetRunning(run.package, run.ChosenFolder)) {
+        // The box has no owner, so Exit still works behind it; once the window is
+        // gone every further box would return at once, and the loop would spin.
+        if (wizard.WindowClosed) return false;
         if (ShowMessageBox(run.texts.MsgProgramRunning, run.texts.CapWarning, MB_ICONWARNING,
                            MB_SYSTEMMODAL | MB_OKCANCEL) != IDOK) {
             return false;
@@ -132,7 +135,7 @@ void RunStages(SetupRun& run, Wizard& wizard) {
     bool offerOtherCopies = false;
     if (!ChooseTarget(run, wizard, offerOtherCopies)) return;
     AnnounceTargetFolder(run, wizard);
-    if (!WaitWhileTargetRuns(run)) return;
+    if (!WaitWhileTargetRuns(run, wizard)) return;
     if (!StampsAllowInstall(run)) return;
     // Exit stays usable behind the owner-less boxes above; once confirmed, nothing is installed.
     if (wizard.WindowClosed) return;

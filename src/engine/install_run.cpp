@@ -47,8 +47,8 @@ void SetStepRange(InstallRun& run) {
 
 void DeletePhase(InstallRun& run) {
     ForEachScriptLine(run, ScriptPath(run, "Script_Delete.ini"), [&](const std::string& line) {
-        if (!ScriptLineIsSafe("", line)) return;
-        std::string path = JoinPath(run.target, line);
+        if (ClassifyScriptLine("", line) != ScriptLineKind::File) return;
+        std::string path = JoinPath(run.target, ScriptLineRelative(line));
         if (run.files.FileIsPresent(path)) run.files.RemoveFile(path);
     });
 }
@@ -66,16 +66,16 @@ void UninstallPhase(InstallRun& run) {
 }
 
 // Copies each line's package file to `subFolder` below the target. A line that
-// would land outside the target copies nothing and fails the run.
+// could land outside the target copies nothing and fails the run.
 void CopyPhase(InstallRun& run, const char* script, const std::string& subFolder) {
     ForEachScriptLine(run, ScriptPath(run, script), [&](const std::string& line) {
-        if (!ScriptLineIsSafe(subFolder, line)) {
-            run.ok = false;
-            return;
-        }
-        std::string source = JoinPath(JoinPath(run.source, "PACK"), line);
+        ScriptLineKind kind = ClassifyScriptLine(subFolder, line);
+        if (kind == ScriptLineKind::Refused) run.ok = false;
+        if (kind != ScriptLineKind::File) return;
+        std::string relative = ScriptLineRelative(line);
+        std::string source = JoinPath(JoinPath(run.source, "PACK"), relative);
         if (!run.files.FileIsPresent(source)) return;
-        bool copied = run.files.CopyPackageFile(source, JoinPath(run.target + subFolder, line));
+        bool copied = run.files.CopyPackageFile(source, JoinPath(run.target + subFolder, relative));
         run.ok = run.ok && copied;
     });
 }

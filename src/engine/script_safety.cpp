@@ -2,39 +2,76 @@
 
 #include <string_view>
 
+#include "base/ascii.h"
+
 static bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
-// Walks the path's names, counting how deep below the target it stands.
-static bool StaysBelowTarget(std::string_view path) {
+static bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// The system reserves these names for devices in every folder, whatever the
+// extension and trailing blanks: "nul.txt" or "COM1 .log" open a device.
+static bool IsDeviceName(std::string_view name) {
+    std::string_view base = name.substr(0, name.find('.'));
+    while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
+    std::string lower = AsciiLower(std::string(base));
+    if (lower == "con" || lower == "prn" || lower == "aux" || lower == "nul" || lower == "conin$" ||
+        lower == "conout$")
+        return true;
+    return lower.size() == 4 && (lower.compare(0, 3, "com") == 0 || lower.compare(0, 3, "lpt") == 0) &&
+           lower[3] >= '1' && lower[3] <= '9';
+}
+
+// Walks the path's names, counting how deep below the target it stands. A
+// path whose last name is no file name (none at all, ".", "..", or only dots
+// and blanks, which the system drops) names a folder.
+static ScriptLineKind WalkNames(std::string_view path) {
     int depth = 0;
+    bool namesFile = false;
     size_t start = 0;
     while (start <= path.size()) {
         size_t end = start;
         while (end < path.size() && !IsSeparator(path[end])) ++end;
         std::string_view name = path.substr(start, end - start);
+        bool last = end >= path.size();
         start = end + 1;
+        namesFile = false;
         if (name.empty() || name == ".") continue;
         if (name == "..") {
-            if (--depth < 0) return false;
+            if (--depth < 0) return ScriptLineKind::Refused;
             continue;
         }
-        // The system drops trailing dots and blanks, so ".. " or "..." would
-        // become ".." or nothing there: such names are not taken at all.
-        size_t kept = name.find_last_not_of(". ");
-        if (kept == std::string_view::npos) return false;
+        // Anywhere but at the end, the meaning of such a name is unsure.
+        if (name.find_first_not_of(". ") == std::string_view::npos) {
+            if (last) break;
+            return ScriptLineKind::Refused;
+        }
+        if (IsDeviceName(name)) return ScriptLineKind::Refused;
         ++depth;
+        namesFile = true;
     }
-    return true;
+    return namesFile ? ScriptLineKind::File : ScriptLineKind::Inert;
 }
 
-bool ScriptLineIsSafe(const std::string& subFolder, const std::string& line) {
-    if (line.empty()) return true;
-    if (IsSeparator(line[0])) return false;
-    std::string path = subFolder + "\\" + line;
+std::string ScriptLineRelative(const std::string& line) {
+    return !line.empty() && IsSeparator(line[0]) ? line.substr(1) : line;
+}
+
+ScriptLineKind ClassifyScriptLine(const std::string& subFolder, const std::string& line) {
+    bool blank = true;
+    for (char c : line) blank = blank && IsBlank(c);
+    if (blank) return ScriptLineKind::Inert;
+    // Two leading separators start a UNC, device or \\?\ path.
+    if (line.size() >= 2 && IsSeparator(line[0]) && IsSeparator(line[1])) return ScriptLineKind::Refused;
+    std::string path = subFolder + "\\" + ScriptLineRelative(line);
     for (unsigned char c : path) {
         // Control bytes (a NUL would cut the path short) and the characters
         // that name drives, streams, devices or patterns.
-        if (c < 0x20 || std::string_view(":*?<>\"|").find(static_cast<char>(c)) != std::string_view::npos) return false;
+        if (c < 0x20 || std::string_view(":*?<>\"|").find(static_cast<char>(c)) != std::string_view::npos)
+            return ScriptLineKind::Refused;
     }
-    return StaysBelowTarget(path);
+    return WalkNames(path);
+}
+
+bool ScriptLineIsSafe(const std::string& subFolder, const std::string& line) {
+    return ClassifyScriptLine(subFolder, line) != ScriptLineKind::Refused;
 }

@@ -1,13 +1,25 @@
-// Keeps script lines inside the target folder: a line that is absolute, holds
-// a pattern character or climbs out of the target is refused. Pure.
+// Keeps script lines inside the target folder: a line that could act outside
+// it (absolute, a drive, UNC or device path, a stream, a pattern, a device
+// name, climbing out) is refused; a line that can name no file does nothing.
+// Pure.
 #pragma once
 #include <string>
 
-// True when `line`, appended with a backslash to the folder `subFolder` below
-// the target ("" for the target itself, or "\Base\Name"), names a place inside
-// the target. "." and ".." are resolved as the system does (trailing dots and
-// blanks of a name are dropped); climbing above the target at any point, a
-// leading "\" or "/", any ":" (drives, streams, device paths), control bytes,
-// "|" and the pattern characters * ? < > " refuse the line. The empty line is
-// harmless and passes.
+enum class ScriptLineKind {
+    Refused,  // could act outside the target: a copy line fails the run, a delete line does nothing
+    Inert,    // names no file (blank, a bare separator, a name of only dots): takes its step, does nothing
+    File,     // a path below the target: acted on when its source (or, to delete, the file) is present
+};
+
+// How `line`, appended to the folder `subFolder` below the target ("" for the
+// target itself, or "\Base\Name"), is taken. "." and ".." are resolved as the
+// system does; climbing above the target at any point, a colon, a control
+// byte, a pattern character (* ? < > " |), two leading separators, or a device
+// name (CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9, with or without an
+// extension) in any name refuses the line. One leading "\" or "/" means the
+// same path relative to the target.
+ScriptLineKind ClassifyScriptLine(const std::string& subFolder, const std::string& line);
+// True unless the line is refused.
 bool ScriptLineIsSafe(const std::string& subFolder, const std::string& line);
+// The line as a path relative to its root: without the one leading separator.
+std::string ScriptLineRelative(const std::string& line);

@@ -187,8 +187,14 @@ void Wizard::ShowInstallPage(const std::function<bool(InstallProgress&)>& instal
     }
     EnableWindow(ExitButton, TRUE);
     // The page ends at WM_QUIT. A window closed during the run has already
-    // posted it and the pump took it: there is nothing left to wait for.
-    if (WindowClosed) return;
+    // posted it and the pump took it; one closed behind the owner-less result
+    // box left it queued, where it would end the closing questions at once.
+    if (WindowClosed) {
+        MSG quit;
+        while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
+        return;
+    }
     progress.RepostPumpedQuit();
     RunPage();
 }

@@ -48,3 +48,16 @@ TEST(FolderOf, CutsAtEitherSeparator) {
     EXPECT_EQ(FolderOf("quill.exe"), "");
     EXPECT_EQ(PackageFolderIn("T", "", "Pack"), "T\\Pack");
 }
+
+TEST(PathRoot, DrivesAndSharesOnly) {
+    EXPECT_EQ(PathRoot("C:\\Games\\q.exe"), "C:\\");
+    EXPECT_EQ(PathRoot("q:/Games"), "q:\\");
+    EXPECT_EQ(PathRoot("D:q.exe"), "D:\\");
+    EXPECT_EQ(PathRoot("\\\\server\\share\\Games\\q.exe"), "\\\\server\\share\\");
+    EXPECT_EQ(PathRoot("//server/share"), "//server/share\\");
+    EXPECT_EQ(PathRoot("\\\\server"), "");
+    EXPECT_EQ(PathRoot("\\\\?\\C:\\q.exe"), "");
+    EXPECT_EQ(PathRoot("Games\\q.exe"), "");
+    EXPECT_EQ(PathRoot(""), "");
+}
+

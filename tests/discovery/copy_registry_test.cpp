@@ -1,5 +1,7 @@
 #include "discovery/copy_registry.h"
 
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include "discovery/file_version.h"
@@ -209,3 +211,39 @@ TEST_F(PruneTest, ACorruptHugeCountEndsAtTheRecordsThatExist) {
     EXPECT_EQ(ReadCopyRecord(CopyRecordPath(1)).ExePatch, v1);
     EXPECT_FALSE(CopyRecordExists(2));
 }
+
+TEST_F(PruneTest, RecordsOnADriveThatIsAwayAreKeptAndOnlyTheirOwnGoneFilesPruned) {
+    ASSERT_EQ(GetDriveTypeA("Q:\\"), static_cast<UINT>(DRIVE_NO_ROOT_DIR)) << "the test needs drive Q: unmapped";
+    ScratchDir dir;
+    std::string v1 = InstallTargetCopy("target_v1", dir / "a");
+    WriteCopyRecords({
+        {"Q:\\Games\\Quill.exe", "1.2.3.4", "Quillset"},  // a disk unplugged for now
+        {dir / "gone\\Quill.exe", "1.2.3.4", "Quillset"},  // the drive is there, the file is not
+        {v1, "1.2.3.4", "Quillset"},
+        {"", "1.2.3.4", "Quillset"},
+    });
+    PruneCopyRecords("", "", "");
+    EXPECT_EQ(StoredCount(), 2);
+    EXPECT_EQ(ReadCopyRecord(CopyRecordPath(1)).ExePatch, "Q:\\Games\\Quill.exe");
+    EXPECT_EQ(ReadCopyRecord(CopyRecordPath(2)).ExePatch, v1);
+}
+
+TEST_F(PruneTest, RecordKeysAreFoundWhateverTheirLatinCase) {
+    ScratchDir dir;
+    std::string v1 = InstallTargetCopy("target_v1", dir / "a");
+    std::string v2 = InstallTargetCopy("target_v1", dir / "b");
+    WriteCopyRecords({{v1, "1.2.3.4", "Quillset"}});
+    std::string lower = std::string(CopyRecordsKey) + "\\quillsetpatch2\\";
+    ASSERT_TRUE(WriteRegString(HKEY_CURRENT_USER, lower + "ExePatch", v2));
+    ASSERT_TRUE(WriteRegString(HKEY_CURRENT_USER, lower + "Version", "1.2.3.4"));
+    ASSERT_TRUE(WriteRegString(HKEY_CURRENT_USER, lower + "ProgramName", "Quillset"));
+    WriteCopyCount(2);
+    PruneCopyRecords("", "", "");
+    EXPECT_EQ(StoredCount(), 2);
+    int last = 1;
+    std::string exe;
+    FindNextCopy("Quillset", last, exe);
+    EXPECT_EQ(exe, v2);
+    EXPECT_EQ(last, 2);
+}
+

@@ -123,6 +123,18 @@ TEST_F(CollectTest, AMatchingRecordWithoutExecutableEndsTheWalk) {
     EXPECT_FALSE(found.listCreated);
 }
 
+TEST_F(CollectTest, ACopyWhoseDriveIsAwayIsNotOffered) {
+    std::string a = InstallTargetCopy("target_v1", copies / "a");
+    WriteBytes(setup / "Source\\Versions.ini", "1.2.3.4\r\n\r\n");  // an empty line fits an unreadable version
+    WriteCopyRecords({
+        {"Q:\\Games\\Quill.exe", "1.2.3.4", "Quillset"},
+        {a, "1.2.3.4", "Quillset"},
+    });
+    Collect();
+    EXPECT_EQ(found.FoundCopies[0], a);
+    EXPECT_FALSE(found.listCreated);
+}
+
 TEST_F(CollectTest, UnfitCopiesAndOtherProgramsAreSkipped) {
     std::string fit = InstallTargetCopy("target_v1", copies / "fit");
     std::string old = InstallTargetCopy("target_v2", copies / "old");

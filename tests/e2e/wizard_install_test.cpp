@@ -100,6 +100,20 @@ TEST_F(WizardRun, SameVersionIsInstalledAgainAfterOk) {
     EXPECT_EQ(ReadBytes(PackageFolder(copy) + "\\Version.ini"), "2.1\r\n");
 }
 
+// The wizard's Exit, clicked while an owner-less box is up, and confirmed.
+static void ConfirmExitBehind(HWND main, DWORD pid, HWND box) {
+    ClickButton(main, CmdExit);  // the box has no owner, so the wizard still takes the click
+    HWND confirmation = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        for (HWND other : TopWindows(pid, "#32770")) {
+            if (other != box) confirmation = other;
+        }
+        return confirmation != nullptr;
+    }));
+    EXPECT_EQ(MessageBoxText(confirmation), "Действительно хотите закрыть программу?");
+    PressDialogButton(confirmation, IDYES);
+}
+
 TEST_F(WizardRun, ExitConfirmedBehindTheReinstallQuestionInstallsNothing) {
     std::string copy = MakeRecordedCopy("Leaving");
     StampCopy(copy, "Version.ini", "2.1");
@@ -109,19 +123,32 @@ TEST_F(WizardRun, ExitConfirmedBehindTheReinstallQuestionInstallsNothing) {
     AnswerBox(process.pid(), IDOK);
     HWND question = WaitForTextBox(process.pid());
     ASSERT_NE(question, nullptr);
-    ClickButton(main, CmdExit);  // the question has no owner, so the wizard still takes the click
-    HWND confirmation = nullptr;
-    ASSERT_TRUE(WaitFor([&] {
-        for (HWND box : TopWindows(process.pid(), "#32770")) {
-            if (box != question) confirmation = box;
-        }
-        return confirmation != nullptr;
-    }));
-    EXPECT_EQ(MessageBoxText(confirmation), "Действительно хотите закрыть программу?");
-    PressDialogButton(confirmation, IDYES);
+    ConfirmExitBehind(main, process.pid(), question);
     if (WaitFor([&] { return !process.running(); }, 3000) == false) PressDialogButton(question, IDOK);
     EXPECT_EQ(process.waitExit(), 0);
     EXPECT_FALSE(PathExists(PackageFolder(copy) + "\\Data"));
+}
+
+TEST_F(WizardRun, TheClosingQuestionsStillComeWhenTheWindowIsClosedBehindTheResultBox) {
+    MakeRecordedCopy("First");
+    MakeRecordedCopy("Second");
+    Start();
+    ASSERT_TRUE(WaitForHeader("О пакете:"));
+    ClickButton(main, CmdNext);
+    ASSERT_TRUE(WaitFor([&] { return List(CmdCopyList) != nullptr; }));
+    ClickListItem(main, CmdCopyList, 0);
+    ClickButton(main, CmdNext);
+    AnswerBox(process.pid(), IDOK);  // folder found
+    HWND result = WaitForTextBox(process.pid());
+    ASSERT_NE(result, nullptr);
+    EXPECT_EQ(MessageBoxText(result), "Пакет установлен успешно!");
+    ConfirmExitBehind(main, process.pid(), result);
+    // The window's end takes the result box with it, or it is answered.
+    if (!WaitGone(result, 3000)) PressDialogButton(result, IDOK);
+    ASSERT_TRUE(WaitGone(result));
+    EXPECT_NE(AnswerBox(process.pid(), IDOK).text.find("запустите программу установки ещё раз"), std::string::npos);
+    EXPECT_EQ(AnswerBox(process.pid(), IDNO).text, "Запустить программу Quillset?");
+    EXPECT_EQ(process.waitExit(), 0);
 }
 
 // A copy whose program is running: started from its folder, without a record of its own.
@@ -166,6 +193,16 @@ TEST_F(RunningCopy, OkWaitsUntilTheProgramHasClosed) {
     AnswerBox(process.pid(), IDNO);
     EXPECT_EQ(process.waitExit(), 0);
     EXPECT_TRUE(PathExists(PackageFolder(copy) + "\\Version.ini"));
+}
+
+TEST_F(RunningCopy, ExitConfirmedBehindTheRunningBoxEndsTheWait) {
+    StartRunningCopy();
+    ReachRunningQuestion();
+    HWND running = WaitForTextBox(process.pid());
+    ASSERT_NE(running, nullptr);
+    ConfirmExitBehind(main, process.pid(), running);
+    EXPECT_EQ(process.waitExit(5000), 0) << "the program ends while the target still runs";
+    EXPECT_FALSE(PathExists(PackageFolder(copy)));
 }
 
 TEST_F(RunningCopy, CancelEndsTheRunWithNothingInstalled) {

@@ -202,6 +202,25 @@ TEST_F(InstallRules, LinesReachingOutsideTheTargetAreRefused) {
     EXPECT_EQ(Target("Base\\outside.txt"), "escaped");
 }
 
+TEST_F(InstallRules, LinesNamingNoFileDoNothingAndALeadingSeparatorMeansTheTarget) {
+    PackFile("a.txt", "A");
+    PackFile("Data\\b.txt", "B");
+    TargetFile("gone.txt", "x");
+    TargetFile("kept.txt", "y");
+    Script("Script_ACopy.ini", {"\\a.txt", "   ", "\t", "...", "", "Data\\", "/Data/b.txt"});
+    Script("Script_Delete.ini", {"\\gone.txt", "CON", "kept.txt\\..\\..\\kept.txt", " "});
+    EXPECT_TRUE(Install()) << "blank lines and names of dots are no failure";
+    EXPECT_EQ(Target("a.txt"), "A");
+    EXPECT_EQ(Target("Data\\b.txt"), "B");
+    EXPECT_FALSE(disk.Has(target + "\\gone.txt"));
+    EXPECT_EQ(Target("kept.txt"), "y") << "a refused delete line does nothing";
+    EXPECT_EQ(progress.position, 11);
+
+    Script("Script_ACopy.ini", {"a.txt", "nul.txt"});
+    EXPECT_FALSE(Install()) << "a refused copy line fails the run";
+    EXPECT_EQ(Target("a.txt"), "A");
+}
+
 TEST_F(InstallRules, FilesThatCannotBeReplacedFailTheRunAndKeepTheirBytes) {
     const std::string record = target + "\\Resource\\Uninstall.ini";
     const std::string list = target + "\\Resource\\InstallComponents.ini";
@@ -250,8 +269,8 @@ TEST_F(InstallRules, PackageFolderOutsideTheTargetInstallsNothing) {
     Script("Script_Copy.ini", {"a.txt"});
     const auto before = disk.files;
     for (auto [base, name] : std::vector<std::pair<std::string, std::string>>{
-             {"..", "Pack"}, {"Base", "..\\..\\Pack"}, {"C:\\Elsewhere", "Pack"}, {"\\Root", "Pack"},
-             {"", "Pack:stream"}, {"c:", ""}, {"", "/Pack"}}) {
+             {"..", "Pack"}, {"Base", "..\\..\\Pack"}, {"C:\\Elsewhere", "Pack"}, {"\\\\Server\\Share", "Pack"},
+             {"", "Pack:stream"}, {"c:", ""}, {"", "//Server/Share"}}) {
         package.PackBaseFolder = base;
         package.PackName = name;
         EXPECT_FALSE(PackageFolderIsSafe(package)) << base << " | " << name;
@@ -259,7 +278,7 @@ TEST_F(InstallRules, PackageFolderOutsideTheTargetInstallsNothing) {
         EXPECT_EQ(disk.files, before) << base << " | " << name;
     }
     for (auto [base, name] : std::vector<std::pair<std::string, std::string>>{
-             {"", ""}, {"Addons", ""}, {"", "Pack"}, {"Addons\\Deep", "Pack"}, {"Addons\\..", "Pack"}}) {
+             {"", ""}, {"Addons", ""}, {"", "Pack"}, {"Addons\\Deep", "Pack"}, {"Addons\\..", "Pack"}, {"\\Addons", "Pack"}}) {
         package.PackBaseFolder = base;
         package.PackName = name;
         EXPECT_TRUE(PackageFolderIsSafe(package)) << base << " | " << name;

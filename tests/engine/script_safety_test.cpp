@@ -1,26 +1,38 @@
-// Script lines may only act inside the target folder.
+// Script lines may only act inside the target folder; lines that name no file
+// do nothing, and only what could reach outside is refused.
 #include "engine/script_safety.h"
 
 #include <gtest/gtest.h>
 
-TEST(ScriptSafety, RelativeLinesInsideTheTargetPass) {
+TEST(ScriptSafety, RelativeLinesInsideTheTargetNameFiles) {
     for (const char* line : {"a.txt", "Data\\Maps\\x.map", "Data/Maps/x.map", "a\\..\\b.txt", ".\\a", "a\\\\b",
-                             "file.", "\xCA\xE0\xF0\xF2\xE0.map", "."}) {
-        EXPECT_TRUE(ScriptLineIsSafe("", line)) << line;
+                             "file.", "\xCA\xE0\xF0\xF2\xE0.map", "\\a.txt", "/Data/x.map", "console.txt", "COM10",
+                             "lpt.txt", "aux1", "my con.txt"}) {
+        EXPECT_EQ(ClassifyScriptLine("", line), ScriptLineKind::File) << line;
     }
-    EXPECT_TRUE(ScriptLineIsSafe("", "")) << "the empty line stays harmless";
-    EXPECT_TRUE(ScriptLineIsSafe("\\Base\\Name", "..\\..\\x.txt")) << "still inside the target";
+    EXPECT_EQ(ClassifyScriptLine("\\Base\\Name", "..\\..\\x.txt"), ScriptLineKind::File) << "still inside the target";
+    EXPECT_EQ(ScriptLineRelative("\\a.txt"), "a.txt") << "a leading separator means the target's root";
+    EXPECT_EQ(ScriptLineRelative("a.txt"), "a.txt");
 }
 
-TEST(ScriptSafety, AbsolutePatternAndClimbingLinesAreRefused) {
-    for (const char* line : {"C:\\Windows\\x.dll", "c:x.dll", "\\Windows\\x.dll", "/etc/x", "\\\\server\\share\\x",
-                             "\\\\?\\C:\\x", "..\\x.dll", "a\\..\\..\\x", "a/../../x", "*.dll", "Data\\a?.txt",
-                             "a<b", "a\"b", "a|b", "x.txt:stream", "..\\ \\x", ".. \\x", "...\\x", "a\\. .\\x"}) {
-        EXPECT_FALSE(ScriptLineIsSafe("", line)) << line;
+TEST(ScriptSafety, LinesThatNameNoFileDoNothing) {
+    for (const char* line : {"", " ", "\t", "  \t ", "...", ". .", "a\\...", ".", "\\", "Data\\", "a\\..", "Data/."}) {
+        EXPECT_EQ(ClassifyScriptLine("", line), ScriptLineKind::Inert) << "[" << line << "]";
+    }
+}
+
+TEST(ScriptSafety, WhatCouldActOutsideTheTargetIsRefused) {
+    for (const char* line : {"C:\\Windows\\x.dll", "c:x.dll", "\\\\server\\share\\x", "//server/share/x",
+                             "\\\\?\\C:\\x", "\\\\.\\COM1", "..\\x.dll", "a\\..\\..\\x", "a/../../x", "\\..\\x",
+                             "*.dll", "Data\\a?.txt", "a<b", "a\"b", "a|b", "x.txt:stream", "..\\ \\x", ".. \\x",
+                             "...\\x", "a\\. .\\x", "CON", "nul.txt", "Data\\com1.log", "LPT9", "aux", "prn.dat",
+                             "CON .txt", "a\\conout$"}) {
+        EXPECT_EQ(ClassifyScriptLine("", line), ScriptLineKind::Refused) << line;
     }
     EXPECT_FALSE(ScriptLineIsSafe("", std::string("a\0..\\x", 6))) << "a NUL would cut the path";
     EXPECT_FALSE(ScriptLineIsSafe("", "a\tb"));
     EXPECT_FALSE(ScriptLineIsSafe("\\Base\\Name", "..\\..\\..\\x.txt"));
     EXPECT_FALSE(ScriptLineIsSafe("\\..\\Other", "x.txt")) << "a package folder outside the target";
     EXPECT_FALSE(ScriptLineIsSafe("\\Base", "x\\..\\..\\..\\Target\\y")) << "climbing out and back is refused";
+    EXPECT_TRUE(ScriptLineIsSafe("", "   ")) << "blank lines are harmless";
 }

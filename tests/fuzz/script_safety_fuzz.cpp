@@ -1,7 +1,8 @@
-// Fuzzes the script line check: a line it accepts must not hold a pattern,
-// drive or stream character, and must resolve inside the target folder when
-// appended to it the way the install run does, with the system's path rules
-// taken at their most permissive (a name of dots and blanks may climb).
+// Fuzzes the script line check: a line taken as a file must not hold a
+// pattern, drive or stream character, and must resolve inside the target
+// folder when appended to it the way the install run does, with the system's
+// path rules taken at their most permissive (a name of dots and blanks may
+// climb). Lines taken as naming no file are never acted on.
 // Input: one byte choosing the package sub-folder, then the line.
 #include <cstdint>
 #include <string>
@@ -35,15 +36,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
     std::string sub = SubFolders[data[0] % (sizeof SubFolders / sizeof SubFolders[0])];
     std::string line(FuzzBytes(data + 1, size - 1));
-    if (!ScriptLineIsSafe(sub, line)) return 0;
-    if (line.empty()) return 0;  // the harmless empty line names the root itself
+    if (ClassifyScriptLine(sub, line) != ScriptLineKind::File) return 0;
     FUZZ_CHECK(line.find_first_of(std::string(":*?<>\"|\0", 8)) == std::string::npos);
-    FUZZ_CHECK(line[0] != '\\' && line[0] != '/');
+    std::string relative = ScriptLineRelative(line);
+    FUZZ_CHECK(!relative.empty() && relative[0] != '\\' && relative[0] != '/');
     // The target "Games\Target" lies two names below the drive root; the path
     // must never leave it, not even on the way.
     std::vector<std::string> names{"Games", "Target"};
     size_t fewest = names.size();
-    Resolve(names, sub + "\\" + line, fewest);
+    Resolve(names, sub + "\\" + relative, fewest);
     FUZZ_CHECK(fewest >= 2);
     return 0;
 }
