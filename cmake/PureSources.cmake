@@ -16,7 +16,20 @@ set(PURE_SOURCES
     src/engine/uninstall_merge.cpp
     src/engine/uninstall_records.cpp
     src/driver/about_text.cpp
+    src/packcheck/dry_run.cpp
+    src/packcheck/dry_run_files.cpp
+    src/packcheck/findings.cpp
+    src/packcheck/folder_tree.cpp
+    src/packcheck/language_checks.cpp
+    src/packcheck/line_diff.cpp
+    src/packcheck/package_checks.cpp
+    src/packcheck/refusal.cpp
+    src/packcheck/setup_check.cpp
 )
+# packcheck's entry and its disk on each platform, beside the pure modules above.
+set(PACKCHECK_MAIN src/packcheck/main.cpp)
+set(PACKCHECK_POSIX_DISK src/packcheck/folder_access_posix.cpp)
+set(PACKCHECK_WIN32_DISK src/packcheck/folder_access_win32.cpp)
 # Tests (and test-only helpers such as reference implementations) that need no Windows header.
 set(PURE_TESTS
     tests/base/text_lines_test.cpp
