@@ -19,6 +19,7 @@ set(PURE_SOURCES
     src/packcheck/dry_run.cpp
     src/packcheck/dry_run_files.cpp
     src/packcheck/findings.cpp
+    src/packcheck/folder_access_posix.cpp
     src/packcheck/folder_tree.cpp
     src/packcheck/language_checks.cpp
     src/packcheck/line_diff.cpp
@@ -26,10 +27,10 @@ set(PURE_SOURCES
     src/packcheck/refusal.cpp
     src/packcheck/setup_check.cpp
 )
-# packcheck's entry and its disk on each platform, beside the pure modules above.
+# packcheck's entry; its disk is folder_access_posix.cpp above on the host and
+# folder_access_win32.cpp in the Windows builds.
 set(PACKCHECK_MAIN src/packcheck/main.cpp)
 set(PACKCHECK_POSIX_DISK src/packcheck/folder_access_posix.cpp)
-set(PACKCHECK_WIN32_DISK src/packcheck/folder_access_win32.cpp)
 # Tests (and test-only helpers such as reference implementations) that need no Windows header.
 set(PURE_TESTS
     tests/base/text_lines_test.cpp
@@ -44,6 +45,9 @@ set(PURE_TESTS
     tests/engine/script_safety_test.cpp
     tests/engine/install_run_test.cpp
     tests/engine/memory_files.cpp
+    tests/packcheck/diff_apply.cpp
+    tests/packcheck/dry_run_test.cpp
+    tests/packcheck/line_diff_test.cpp
 )
 # Test-only pure helpers every fuzz target (tests/fuzz/*_fuzz.cpp) links with.
 set(PURE_FUZZ_SUPPORT

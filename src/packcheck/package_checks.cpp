@@ -38,19 +38,19 @@ void CheckPackageFolder(SetupCheck& check, PackageState& state) {
     const Package& p = state.package;
     if (!ScriptLineIsSafe("", p.PackExeName))
         check.Add(PackIni, FieldLine(state, 3), Severity::Error,
-                  "executable " + Quoted(p.PackExeName) + " is refused: " + RefusalReason("", p.PackExeName) +
-                      "; setup would look for and start a program outside the target folder");
+                  "executable " + Quoted(p.PackExeName) + " is unsafe: " + RefusalReason("", p.PackExeName) +
+                      "; setup would start a program outside the target");
     std::string baseSub = PackageFolderIn("", p.PackBaseFolder, "");
     if (!ScriptLineIsSafe("", p.PackBaseFolder)) {
         state.folderSafe = false;
         check.Add(PackIni, FieldLine(state, 7), Severity::Error,
-                  "base folder " + Quoted(p.PackBaseFolder) + " is refused: " + RefusalReason("", p.PackBaseFolder) +
-                      "; the package folder must lie inside the target");
+                  "base folder " + Quoted(p.PackBaseFolder) + " is unsafe: " + RefusalReason("", p.PackBaseFolder) +
+                      "; the package's files and stamps must stay inside the target");
     } else if (!ScriptLineIsSafe(baseSub, p.PackName)) {
         state.folderSafe = false;
         check.Add(PackIni, FieldLine(state, 5), Severity::Error,
-                  "package name " + Quoted(p.PackName) + " is refused: " + RefusalReason(baseSub, p.PackName) +
-                      "; the package folder must lie inside the target");
+                  "package name " + Quoted(p.PackName) + " is unsafe: " + RefusalReason(baseSub, p.PackName) +
+                      "; the package's files and stamps must stay inside the target");
     }
 }
 
