@@ -53,7 +53,7 @@ static void CheckBytes(SetupCheck& check, const std::string& name, const std::st
     std::string read = bytes.substr(0, end);
     size_t nul = read.find('\0');
     if (nul != std::string::npos)
-        check.Add(name, LineAt(read, nul), Severity::Warning, "NUL byte: setup takes the line as ending there");
+        check.Add(name, LineAt(read, nul), Severity::Warning, "NUL byte: where setup shows the line or uses it as a name, the text ends there");
     if (read.rfind("\xEF\xBB\xBF", 0) == 0) {
         check.Add(name, 1, Severity::Warning,
                   "starts with a UTF-8 byte-order mark: its three bytes become part of line 1");
