@@ -21,7 +21,8 @@ static bool ListInto(const std::string& root, const std::string& relative, std::
         bool folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         // Setup's own existence test decides whether a file counts.
         entries.push_back({path, path, folder, folder || FileIsPresent(JoinPath(root, path))});
-        if (folder) ListInto(root, path, entries);
+        // A junction could lead back up the tree: its contents are not listed.
+        if (folder && !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) ListInto(root, path, entries);
     } while (FindNextFileA(find.get(), &data));
     return true;
 }

@@ -2,8 +2,10 @@
 // of the target program describes exactly what setup.exe then writes into an
 // identical copy, and the copy it read is left as it was.
 #include <algorithm>
+#include <iterator>
 #include <map>
 #include <set>
+#include <stdexcept>
 
 #include "base/ascii.h"
 #include "base/handles.h"
