@@ -174,16 +174,18 @@ void CheckScript(SetupCheck& check, PackageState& state, const std::string& scri
     for (size_t i = 0; i < file->lines.size(); ++i) {
         const std::string& line = file->lines[i];
         int number = static_cast<int>(i + 1);
-        if (line.find_first_not_of(". ") == std::string::npos) {
+        ScriptLineKind kind = ClassifyScriptLine(subFolder, line);
+        if (kind == ScriptLineKind::Inert) {
             check.Add(script, number, Severity::Note,
-                      line.empty() ? "blank line: it does nothing but take a progress step"
-                                   : "names no file: it does nothing but take a progress step");
-        } else if (!ScriptLineIsSafe(subFolder, line)) {
+                      line.find_first_not_of(" \t") == std::string::npos
+                          ? "blank line: it does nothing but take a progress step"
+                          : "names no file: it does nothing but take a progress step");
+        } else if (kind == ScriptLineKind::Refused) {
             check.Add(script, number, Severity::Error,
                       Quoted(line) + " is refused: " + RefusalReason(subFolder, line) +
                           (copies ? "; setup copies nothing for it and reports failure" : "; setup deletes nothing for it"));
         } else if (copies) {
-            CheckCopySource(check, state, script, number, line, subFolder);
+            CheckCopySource(check, state, script, number, ScriptLineRelative(line), subFolder);
         }
     }
     NoteRepeatedLines(check, *file);

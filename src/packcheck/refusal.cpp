@@ -1,16 +1,7 @@
 #include "packcheck/refusal.h"
 
-#include "base/ascii.h"
+#include "engine/script_safety.h"
 #include "packcheck/folder_tree.h"
-
-// A name the system takes as a device, with or without an extension.
-static bool IsDeviceName(std::string name) {
-    name = AsciiLower(name.substr(0, name.find('.')));
-    while (!name.empty() && name.back() == ' ') name.pop_back();
-    if (name == "con" || name == "prn" || name == "aux" || name == "nul") return true;
-    return name.size() == 4 && (name.rfind("com", 0) == 0 || name.rfind("lpt", 0) == 0) && name[3] >= '1' &&
-           name[3] <= '9';
-}
 
 static bool NamesDevice(const std::string& line) {
     size_t start = 0;
@@ -26,7 +17,6 @@ static bool NamesDevice(const std::string& line) {
 std::string RefusalReason(const std::string& subFolder, const std::string& line) {
     bool leadingSeparator = !line.empty() && (line[0] == '\\' || line[0] == '/');
     if (leadingSeparator && line.size() > 1 && (line[1] == '\\' || line[1] == '/')) return "it is a UNC or device path";
-    if (leadingSeparator) return "it is an absolute path";
     if (line.size() >= 2 && line[1] == ':') return "it names a drive";
     if (line.find(':') != std::string::npos) return "it names a stream";
     if (line.find_first_of("*?<>\"|") != std::string::npos) return "it holds a wildcard or reserved character";
@@ -35,6 +25,6 @@ std::string RefusalReason(const std::string& subFolder, const std::string& line)
     }
     if (NamesDevice(line)) return "it names a device";
     std::string normal;
-    if (!NormalRelativePath(subFolder + "\\" + line, normal)) return "it leaves the target folder";
+    if (!NormalRelativePath(subFolder + "\\" + ScriptLineRelative(line), normal)) return "it leaves the target folder";
     return "setup refuses it";
 }
