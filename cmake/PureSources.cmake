@@ -16,7 +16,21 @@ set(PURE_SOURCES
     src/engine/uninstall_merge.cpp
     src/engine/uninstall_records.cpp
     src/driver/about_text.cpp
+    src/packcheck/dry_run.cpp
+    src/packcheck/dry_run_files.cpp
+    src/packcheck/findings.cpp
+    src/packcheck/folder_access_posix.cpp
+    src/packcheck/folder_tree.cpp
+    src/packcheck/language_checks.cpp
+    src/packcheck/line_diff.cpp
+    src/packcheck/package_checks.cpp
+    src/packcheck/refusal.cpp
+    src/packcheck/setup_check.cpp
 )
+# packcheck's entry; its disk is folder_access_posix.cpp above on the host and
+# folder_access_win32.cpp in the Windows builds.
+set(PACKCHECK_MAIN src/packcheck/main.cpp)
+set(PACKCHECK_POSIX_DISK src/packcheck/folder_access_posix.cpp)
 # Tests (and test-only helpers such as reference implementations) that need no Windows header.
 set(PURE_TESTS
     tests/base/text_lines_test.cpp
@@ -31,6 +45,9 @@ set(PURE_TESTS
     tests/engine/script_safety_test.cpp
     tests/engine/install_run_test.cpp
     tests/engine/memory_files.cpp
+    tests/packcheck/diff_apply.cpp
+    tests/packcheck/dry_run_test.cpp
+    tests/packcheck/line_diff_test.cpp
 )
 # Test-only pure helpers every fuzz target (tests/fuzz/*_fuzz.cpp) links with.
 set(PURE_FUZZ_SUPPORT

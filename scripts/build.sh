@@ -8,6 +8,10 @@ JOBS="$(nproc)"
 
 configure_and_build() {  # arch
     local dir="$ROOT/build/$1"
+    # A build folder configured with another toolchain file is configured afresh.
+    if [ -f "$dir/CMakeCache.txt" ] && ! grep -q "^CMAKE_TOOLCHAIN_FILE:.*=$ROOT/cmake/mingw.cmake\$" "$dir/CMakeCache.txt"; then
+        rm -rf "$dir/CMakeCache.txt" "$dir/CMakeFiles"
+    fi
     if [ ! -f "$dir/CMakeCache.txt" ]; then
         cmake -S "$ROOT" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw.cmake" -DMINGW_ARCH="$1" >/dev/null
     fi

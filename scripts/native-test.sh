@@ -1,6 +1,7 @@
 #!/bin/bash
 # The pure modules on the host: their tests under AddressSanitizer and
-# UndefinedBehaviorSanitizer (g++, build/native/gcc), then every libFuzzer
+# UndefinedBehaviorSanitizer (g++, build/native/gcc, with packcheck over its
+# corpus of broken packages and the demo package), then every libFuzzer
 # target (clang, build/native/clang): its committed corpus replayed, then
 # FUZZ_SECONDS (default 30) of fuzzing each. Any finding fails the script.
 set -euo pipefail

@@ -1,8 +1,9 @@
 #!/bin/bash
-# The one test command: installs what is missing, builds both Windows builds,
-# runs the Wine suite under CTest on each (the shipped PE32 build first, through
-# qemu where the kernel cannot run 32-bit code), then the native sanitizer
-# suite and a bounded fuzzing pass.
+# The one test command: installs what is missing, builds both Windows builds
+# (setup.exe and packcheck.exe), runs the Wine suite under CTest on each (the
+# shipped PE32 build first, through qemu where the kernel cannot run 32-bit
+# code), builds the native packcheck and checks the demo package with it, then
+# the native sanitizer suite (with packcheck's corpus) and a bounded fuzzing pass.
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 "$ROOT/scripts/install-deps.sh"
@@ -19,5 +20,7 @@ echo "== Wine suite on i686 (the shipped PE32 build; 32-bit code: $("$ROOT/scrip
 suite i686 "$ROOT/scripts/wine32.sh" run
 echo "== Wine suite on x86_64"
 suite x86_64
+echo "== packcheck as a native Linux program, on the demo package"
+if ! "$ROOT/scripts/packcheck.sh" "$ROOT/demo/package" --strict; then failed=1; fi
 "$ROOT/scripts/native-test.sh"
 exit $failed

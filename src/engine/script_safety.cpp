@@ -8,9 +8,7 @@ static bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 static bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-// The system reserves these names for devices in every folder, whatever the
-// extension and trailing blanks: "nul.txt" or "COM1 .log" open a device.
-static bool IsDeviceName(std::string_view name) {
+bool IsDeviceName(std::string_view name) {
     std::string_view base = name.substr(0, name.find('.'));
     while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
     std::string lower = AsciiLower(std::string(base));

@@ -4,6 +4,7 @@
 // Pure.
 #pragma once
 #include <string>
+#include <string_view>
 
 enum class ScriptLineKind {
     Refused,  // could act outside the target: a copy line fails the run, a delete line does nothing
@@ -19,6 +20,9 @@ enum class ScriptLineKind {
 // extension) in any name refuses the line. One leading "\" or "/" means the
 // same path relative to the target.
 ScriptLineKind ClassifyScriptLine(const std::string& subFolder, const std::string& line);
+// True for a name the system takes as a device in every folder, whatever its
+// extension and trailing blanks ("nul.txt", "COM1 .log").
+bool IsDeviceName(std::string_view name);
 // True unless the line is refused.
 bool ScriptLineIsSafe(const std::string& subFolder, const std::string& line);
 // The line as a path relative to its root: without the one leading separator.

@@ -183,9 +183,13 @@ TEST_F(RunningCopy, OkWaitsUntilTheProgramHasClosed) {
     EXPECT_EQ(running.text.substr(0, 44), "Программа Quillset запущена в данный момент!");
     EXPECT_EQ(running.caption, "Предупреждение...");
     EXPECT_EQ(AnswerBox(process.pid(), IDOK).text, running.text);  // still running: asked again
+    HWND askedWhileItRan = WaitForTextBox(process.pid());
+    ASSERT_NE(askedWhileItRan, nullptr);
+    EXPECT_EQ(MessageBoxText(askedWhileItRan), running.text);
     PostMessageA(WaitForTopWindow(target.pid(), "QuillTargetWnd"), WM_CLOSE, 0, 0);
     ASSERT_EQ(target.waitExit(), 0);
-    EXPECT_EQ(AnswerBox(process.pid(), IDOK).text, running.text);  // asked while it still ran
+    PressDialogButton(askedWhileItRan, IDOK);
+    ASSERT_TRUE(WaitGone(askedWhileItRan));
     EXPECT_EQ(AnswerBox(process.pid(), IDOK).text, "Пакет установлен успешно!");
     ASSERT_TRUE(WaitFor([&] { return Enabled(CmdExit); }));
     ClickButton(main, CmdExit);

@@ -1,0 +1,106 @@
+#include "packcheck/dry_run.h"
+
+#include "base/paths.h"
+#include "base/text_lines.h"
+#include "engine/install_run.h"
+#include "packcheck/dry_run_files.h"
+#include "packcheck/line_diff.h"
+
+namespace {
+
+const char Record[] = "Resource\\Uninstall.ini";
+const char Components[] = "Resource\\InstallComponents.ini";
+
+struct NoProgress : InstallProgress {
+    void SetProgressRange(int) override {}
+    void ShowProgressStep(int) override {}
+};
+
+bool IsFile(const Place& place, const char* relative) {
+    return place.root == Place::Root::Target && FoldNameCase(place.relative) == FoldNameCase(relative);
+}
+
+std::string Shown(const Place& place) {
+    return place.root == Place::Root::Outside ? place.relative + " (outside the target)" : place.relative;
+}
+
+void Section(std::vector<std::string>& out, const std::string& title, const std::vector<std::string>& items) {
+    out.push_back(title + ":");
+    if (items.empty()) out.push_back("  (none)");
+    for (const auto& item : items) out.push_back("  " + item);
+}
+
+// What the driver decides from the stamps already in the package folder.
+std::string StampVerdict(const FolderTree& target, const Package& package) {
+    std::string folder = PackageFolderIn("", package.PackBaseFolder, package.PackName);
+    folder.erase(0, folder.empty() ? 0 : 1);
+    for (const char* stamp : {"OldVersions.ini", "Version.ini"}) {
+        std::string path = folder.empty() ? stamp : JoinPath(folder, stamp);
+        const TreeEntry* entry = target.Find(path);
+        if (!entry || !target.IsPresent(path) || !HoldsLine(SplitTextLines(target.Read(*entry).value_or("")), package.PackVersion))
+            continue;
+        if (std::string(stamp) == "OldVersions.ini")
+            return path + " lists " + package.PackVersion + ": setup stops, a newer version is installed";
+        return path + " holds " + package.PackVersion + ": setup asks before installing it again";
+    }
+    return "no stamp of this version: setup installs without asking";
+}
+
+std::vector<std::string> ComponentsReport(const DryRunFiles& files, const Package& package) {
+    auto before = files.LinesBefore(Components).value_or(std::vector<std::string>{});
+    auto after = files.LinesAfter(Components).value_or(std::vector<std::string>{});
+    std::vector<std::string> items;
+    for (const auto& line : after) {
+        if (!HoldsLine(before, line))
+            items.push_back(line + " added to " + Components + (files.LinesBefore(Components) ? "" : " (created)"));
+    }
+    if (items.empty() && package.PackMode == "New") items.push_back("none: the mode is New");
+    else if (items.empty() && HoldsLine(after, package.InstalledEntry()))
+        items.push_back(package.InstalledEntry() + " already listed");
+    return items;
+}
+
+}  // namespace
+
+std::vector<std::string> DryRun(const FolderTree& setup, const FolderTree& target, const Package& package) {
+    DryRunFiles files(setup, target);
+    NoProgress progress;
+    bool ok = RunInstall(setup.root, target.root, package, files, progress);
+
+    std::vector<std::string> deleted, copied, folders, stamps;
+    for (const auto& change : files.changes) {
+        if (IsFile(change.place, Record) || IsFile(change.place, Components)) continue;
+        switch (change.kind) {
+            case Change::Kind::Delete: deleted.push_back(Shown(change.place)); break;
+            case Change::Kind::Folder: folders.push_back(Shown(change.place)); break;
+            case Change::Kind::Copy:
+                if (change.source.root == Place::Root::Setup &&
+                    FoldNameCase(change.source.relative).rfind("source\\pack\\", 0) == 0) {
+                    copied.push_back(Shown(change.place) + (change.overwrites ? " (overwrites)" : ""));
+                    break;
+                }
+                [[fallthrough]];
+            default:
+                stamps.push_back(Shown(change.place));
+                if (change.place.root == Place::Root::Target) {
+                    for (const auto& line : files.LinesAfter(change.place.relative).value_or(std::vector<std::string>{}))
+                        stamps.push_back("  " + line);
+                }
+        }
+    }
+    std::vector<std::string> out;
+    Section(out, "Before installing", {StampVerdict(target, package)});
+    Section(out, "Files deleted", deleted);
+    Section(out, "Files copied", copied);
+    Section(out, "Folders created", folders);
+    auto recordBefore = files.LinesBefore(Record), recordAfter = files.LinesAfter(Record);
+    std::vector<std::string> diff = UnifiedDiff(recordBefore.value_or(std::vector<std::string>{}),
+                                                recordAfter.value_or(std::vector<std::string>{}), Record);
+    out.push_back("Uninstall record:");
+    if (diff.empty()) out.push_back(recordAfter ? "  (no change)" : std::string("  (none: the target has no ") + Record + ")");
+    out.insert(out.end(), diff.begin(), diff.end());
+    Section(out, "Components entry", ComponentsReport(files, package));
+    Section(out, "Stamps", stamps);
+    out.push_back(std::string("Result: setup reports ") + (ok ? "success" : "failure"));
+    return out;
+}

@@ -1,0 +1,137 @@
+#include "packcheck/dry_run_files.h"
+
+#include <algorithm>
+
+#include "base/failure.h"
+#include "base/paths.h"
+#include "base/text_lines.h"
+
+Place DryRunFiles::Locate(const std::string& path) const {
+    Place place{Place::Root::Outside, path};
+    size_t matched = 0;
+    for (auto [root, tree] : {std::pair{Place::Root::Setup, &setup_}, std::pair{Place::Root::Target, &target_}}) {
+        const std::string prefix = tree->root + "\\";
+        bool inside = path == tree->root || path.rfind(prefix, 0) == 0;
+        // Nested roots: the longer one owns its paths.
+        if (!inside || prefix.size() <= matched) continue;
+        std::string normal;
+        if (!NormalRelativePath(path.substr(std::min(prefix.size(), path.size())), normal))
+            return {Place::Root::Outside, path};
+        place = {root, normal};
+        matched = prefix.size();
+    }
+    return place;
+}
+
+std::optional<DryRunFiles::Written> DryRunFiles::Now(const Place& place) const {
+    if (place.root == Place::Root::Outside) return std::nullopt;
+    if (place.root == Place::Root::Target) {
+        auto it = overlay_.find(FoldNameCase(place.relative));
+        if (it != overlay_.end()) return it->second.exists ? std::optional(it->second) : std::nullopt;
+    }
+    const FolderTree& tree = place.root == Place::Root::Setup ? setup_ : target_;
+    if (place.relative.empty()) return Written{true, true, ""};
+    const TreeEntry* entry = tree.Find(place.relative);
+    if (!entry) return std::nullopt;
+    if (entry->folder) return Written{true, true, ""};
+    // A file that cannot be read is taken as empty; setup would fail on it instead.
+    return Written{true, false, tree.Read(*entry).value_or("")};
+}
+
+void DryRunFiles::Put(const Place& place, Written state) {
+    if (place.root == Place::Root::Target) overlay_[FoldNameCase(place.relative)] = std::move(state);
+}
+
+bool DryRunFiles::FolderExistsNow(const Place& place) const {
+    auto now = Now(place);
+    return now && now->folder;
+}
+
+bool DryRunFiles::FileIsPresent(const std::string& path) {
+    Place place = Locate(path);
+    if (place.root == Place::Root::Target && overlay_.count(FoldNameCase(place.relative))) {
+        auto now = Now(place);
+        return now && !now->folder;
+    }
+    if (place.root == Place::Root::Outside) return false;
+    return (place.root == Place::Root::Setup ? setup_ : target_).IsPresent(place.relative);
+}
+
+std::vector<std::string> DryRunFiles::ReadLines(const std::string& path) {
+    auto now = Now(Locate(path));
+    if (!now || now->folder) throw FileError(path, "The system cannot find the file specified.");
+    return SplitTextLines(now->bytes);
+}
+
+void DryRunFiles::WriteLines(const std::string& path, const std::vector<std::string>& lines) {
+    Place place = Locate(path);
+    if (place.root != Place::Root::Outside) {
+        // As on the disk: the file's folder must be there, and no folder may hold its name.
+        Place folder{place.root, FolderOf(place.relative)};
+        auto now = Now(place);
+        if (!FolderExistsNow(folder) || (now && now->folder))
+            throw FileError(path, "The system cannot find the path specified.");
+    }
+    changes.push_back({Change::Kind::Write, place, {}, false});
+    Put(place, {true, false, JoinTextLines(lines)});
+}
+
+void DryRunFiles::RewriteLines(const std::string& path, const std::vector<std::string>& lines) {
+    Place place = Locate(path);
+    changes.push_back({Change::Kind::Rewrite, place, {}, true});
+    Put(place, {true, false, JoinTextLines(lines)});
+}
+
+bool DryRunFiles::CopyPackageFile(const std::string& source, const std::string& destination) {
+    Place from = Locate(source);
+    Place to = Locate(destination);
+    CreateFolderTree(FolderOf(destination));
+    auto bytes = Now(from);
+    auto before = Now(to);
+    if (!bytes || bytes->folder || (before && before->folder) ||
+        (to.root != Place::Root::Outside && !FolderExistsNow({to.root, FolderOf(to.relative)})))
+        return false;
+    changes.push_back({Change::Kind::Copy, to, from, before.has_value()});
+    Put(to, {true, false, bytes->bytes});
+    return true;
+}
+
+void DryRunFiles::RemoveFile(const std::string& path) {
+    Place place = Locate(path);
+    auto now = Now(place);
+    if (place.root == Place::Root::Outside || (now && !now->folder)) changes.push_back({Change::Kind::Delete, place, {}, false});
+    if (now && !now->folder) Put(place, {});
+}
+
+void DryRunFiles::CreateFolderTree(const std::string& folder) {
+    Place place = Locate(folder);
+    if (place.root == Place::Root::Outside) {
+        changes.push_back({Change::Kind::Folder, place, {}, false});
+        return;
+    }
+    std::string path;
+    size_t start = 0;
+    while (start <= place.relative.size() && !place.relative.empty()) {
+        size_t end = place.relative.find('\\', start);
+        if (end == std::string::npos) end = place.relative.size();
+        path = place.relative.substr(0, end);
+        start = end + 1;
+        auto now = Now({place.root, path});
+        if (now && !now->folder) return;  // a file holds the name: the folder cannot be made
+        if (now) continue;
+        changes.push_back({Change::Kind::Folder, {place.root, path}, {}, false});
+        Put({place.root, path}, {true, true, ""});
+    }
+}
+
+std::optional<std::vector<std::string>> DryRunFiles::LinesBefore(const std::string& relative) const {
+    const TreeEntry* entry = target_.Find(relative);
+    if (!entry || entry->folder) return std::nullopt;
+    return SplitTextLines(target_.Read(*entry).value_or(""));
+}
+
+std::optional<std::vector<std::string>> DryRunFiles::LinesAfter(const std::string& relative) const {
+    auto now = Now({Place::Root::Target, relative});
+    if (!now || now->folder) return std::nullopt;
+    return SplitTextLines(now->bytes);
+}

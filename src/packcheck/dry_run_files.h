@@ -1,0 +1,61 @@
+// The install run's file work done on paper: reads come from the real setup
+// folder and target (never written), every change is recorded and kept in an
+// overlay, so the run goes on exactly as over the disk.
+#pragma once
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/install_files.h"
+#include "packcheck/folder_tree.h"
+
+// Where a path the install run builds lies: below one of the two roots (names
+// relative to it, "\" between them) or elsewhere (the path as built).
+struct Place {
+    enum class Root { Setup, Target, Outside } root = Root::Outside;
+    std::string relative;
+};
+
+struct Change {
+    enum class Kind { Delete, Copy, Write, Rewrite, Folder } kind;
+    Place place;
+    Place source;  // for a copy
+    bool overwrites = false;
+};
+
+class DryRunFiles : public InstallFiles {
+public:
+    // The run is to be given setup.root and target.root as its folders.
+    DryRunFiles(const FolderTree& setup, const FolderTree& target) : setup_(setup), target_(target) {}
+
+    std::vector<Change> changes;
+
+    Place Locate(const std::string& path) const;
+    // A target file's lines before the run, and as the run left them.
+    std::optional<std::vector<std::string>> LinesBefore(const std::string& relative) const;
+    std::optional<std::vector<std::string>> LinesAfter(const std::string& relative) const;
+
+    bool FileIsPresent(const std::string& path) override;
+    std::vector<std::string> ReadLines(const std::string& path) override;
+    void WriteLines(const std::string& path, const std::vector<std::string>& lines) override;
+    void RewriteLines(const std::string& path, const std::vector<std::string>& lines) override;
+    bool CopyPackageFile(const std::string& source, const std::string& destination) override;
+    void RemoveFile(const std::string& path) override;
+    void CreateFolderTree(const std::string& folder) override;
+
+private:
+    struct Written {
+        bool exists = false;
+        bool folder = false;
+        std::string bytes;
+    };
+    const FolderTree& setup_;
+    const FolderTree& target_;
+    std::map<std::string, Written> overlay_;  // target paths, folded
+
+    // What the place holds now: nothing, a folder, or a file with its bytes.
+    std::optional<Written> Now(const Place& place) const;
+    void Put(const Place& place, Written state);
+    bool FolderExistsNow(const Place& place) const;
+};

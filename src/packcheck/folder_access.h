@@ -1,0 +1,22 @@
+// The disk under packcheck, one implementation per platform: the C++ library's
+// file system on Linux (names seen in Windows-1251 as setup sees them on a
+// Russian system), the ANSI API on Windows (MinGW's library would take narrow
+// names in another code page). Also the console's text encoding.
+#pragma once
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "packcheck/folder_tree.h"
+
+// Every file and folder below the root, parents before their contents; false
+// when the root is no folder that can be listed.
+bool ListFolderTree(const std::string& root, std::vector<TreeEntry>& entries);
+std::optional<std::string> ReadWholeFile(const std::string& root, const std::string& diskName);
+
+// Separator between the folder given on the command line and the names below it.
+extern const char NativeSeparator;
+// Sets the console up for ANSI text (Windows) or nothing (Linux).
+void PrepareConsole();
+// ANSI text as the console shows it: UTF-8 on Linux, unchanged on Windows.
+std::string ConsoleText(const std::string& ansi);

@@ -1,0 +1,47 @@
+// A folder as setup.exe sees it: every file and folder below a root, found by
+// Windows-style relative paths whose names match without letter case, read
+// whole. The disk behind it is folder_access.h; tests fill one in memory.
+#pragma once
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct TreeEntry {
+    std::string name;      // relative path, "\" between names, in the ANSI code page
+    std::string diskName;  // the same path as the platform opens it
+    bool folder = false;
+    bool dosDated = true;  // its last-write time fits an MS-DOS date, so setup counts it as present
+};
+
+class FolderTree {
+public:
+    std::string root;  // as given, without a trailing separator
+    std::vector<TreeEntry> entries;
+    bool inMemory = false;
+    std::map<std::string, std::string> memory;  // diskName -> bytes, when inMemory
+
+    // Lists the folder on the disk; false when it cannot be listed.
+    bool Load(const std::string& folder);
+    // A tree of files held in memory; folders follow from the names.
+    static FolderTree InMemory(const std::map<std::string, std::string>& files);
+
+    // The entry the path names: "\" or "/" between names, "." and ".." taken
+    // as the system takes them; nullptr when there is none or it climbs out.
+    const TreeEntry* Find(const std::string& relative) const;
+    // The existence test setup makes: a file (not a folder) with an MS-DOS date.
+    bool IsPresent(const std::string& relative) const;
+    // The file's bytes; nothing when it cannot be read.
+    std::optional<std::string> Read(const TreeEntry& entry) const;
+
+private:
+    std::map<std::string, size_t> index_;  // folded name -> entry
+    void Index();
+};
+
+// The path with "/" as "\", "." dropped and ".." resolved; false when it climbs
+// above its root.
+bool NormalRelativePath(const std::string& path, std::string& normal);
+// The name with its letters folded as Windows folds file names: Latin and
+// Windows-1251 Cyrillic letters to lower case.
+std::string FoldNameCase(std::string name);

@@ -1,0 +1,98 @@
+// The checks of the language files and of the about text each language shows.
+#include "driver/about_text.h"
+#include "lang/catalogue.h"
+#include "lang/language_list.h"
+#include "packcheck/setup_check.h"
+
+namespace {
+
+// What in a template that FormatTemplate refuses is wrong, in words.
+std::string TemplateProblem(const std::string& text) {
+    bool argumentUsed = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '%') continue;
+        size_t start = i++;
+        if (i == text.size()) return "a lone \"%\" ends it";
+        if (text[i] == '%') continue;
+        while (i < text.size() && text[i] == '-') ++i;
+        size_t digits = 0;
+        for (; i < text.size() && ((text[i] >= '0' && text[i] <= '9') || text[i] == '.'); ++i) {
+            digits = text[i] == '.' ? 0 : digits + 1;
+            if (digits > 4) return "a width or precision is over 9999";
+        }
+        if (i < text.size() && text[i] == 's') {
+            if (argumentUsed) return "it has a second %s";
+            argumentUsed = true;
+            continue;
+        }
+        return Quoted(text.substr(start, i + 1 - start)) + " is not allowed";
+    }
+    return "it does not fit the program name as its one argument";
+}
+
+// Templates whose built-in text shows the program's name; the third paragraph
+// of the folder page (message line 13) is a template that names none.
+bool TemplateShowsName(int message) { return MessageLineIsTemplate(message) && message != 13; }
+
+void CheckTemplate(SetupCheck& check, const std::string& file, int line, int message, const std::string& text,
+                   const std::string& programName) {
+    std::string formatted;
+    std::string what = "message line " + std::to_string(message) + " is a template";
+    if (!FormatTemplate(text, programName, formatted)) {
+        check.Add(file, line, Severity::Error,
+                  what + " and " + TemplateProblem(text) +
+                      ": setup stops with an \"Application Error\" box (use %s once, %% for a percent sign)");
+    } else if (TemplateShowsName(message) && FormatTemplate(text, "\x01", formatted) &&
+               formatted.find('\x01') == std::string::npos) {
+        check.Add(file, line, Severity::Error, what + " but shows no program name (no %s)");
+    }
+}
+
+void CheckLanguageFile(SetupCheck& check, const std::string& name, const Package& package) {
+    auto file = LoadSetupFile(check, name, Opening::Direct);
+    if (!file) return;
+    int messages = 0;
+    for (size_t i = 1; i < file->lines.size(); ++i) {
+        const std::string& line = file->lines[i];
+        int number = static_cast<int>(i + 1);
+        if (IsSkippedLanguageLine(line)) continue;
+        ++messages;
+        if (messages <= LanguageMessageLines && MessageLineIsTemplate(messages))
+            CheckTemplate(check, name, number, messages, line, package.PackProgramName);
+        if (messages == LanguageMessageLines + 1)
+            check.Add(name, number, Severity::Note,
+                      "message lines from here on are ignored: a language file has " +
+                          std::to_string(LanguageMessageLines));
+    }
+    if (messages < LanguageMessageLines)
+        check.Add(name, static_cast<int>(file->lines.size()), Severity::Warning,
+                  std::to_string(messages) + " message lines, not " + std::to_string(LanguageMessageLines) +
+                      ": the texts after the last stay empty or keep an earlier language's");
+    NoteBlankLines(check, *file, "skipped, it is no message line", 1);
+}
+
+}  // namespace
+
+void CheckLanguageFiles(SetupCheck& check, const Package& package) {
+    std::vector<std::string> languages{RussianLanguage};
+    const std::string folder = "Language\\";
+    for (const auto& entry : check.setup.entries) {
+        // Setup lists the files directly in Language whose extension is ".txt".
+        if (entry.folder || FoldNameCase(entry.name.substr(0, folder.size())) != FoldNameCase(folder)) continue;
+        std::string fileName = entry.name.substr(folder.size());
+        if (fileName.find('\\') != std::string::npos || !IsLanguageFileName(fileName)) continue;
+        languages.push_back(fileName);
+        CheckLanguageFile(check, entry.name, package);
+    }
+    const char about[] = "Source\\aboutPack.ini";
+    auto file = LoadSetupFile(check, about, Opening::AfterTest);
+    if (!file) {
+        if (!check.setup.Find(about)) check.Add(about, 0, Severity::Warning, "missing: the about page is empty");
+        return;
+    }
+    for (const auto& language : languages) {
+        if (ExtractAboutText(file->lines, language).empty())
+            check.Add(about, 0, Severity::Warning,
+                      "the about page is empty in language " + Quoted(language) + ": no block applies to it");
+    }
+}

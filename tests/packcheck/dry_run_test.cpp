@@ -1,0 +1,122 @@
+// The dry run's file work: the real folders found as Windows finds names, and
+// the install run over it ending where the same run over the engine tests'
+// in-memory disk ends, without writing.
+#include "packcheck/dry_run_files.h"
+
+#include <gtest/gtest.h>
+
+#include "base/text_lines.h"
+#include "engine/install_run.h"
+#include "engine/memory_files.h"
+
+using Files = std::map<std::string, std::string>;
+
+TEST(DryRunFolders, NamesAreFoundAsWindowsFindsThem) {
+    FolderTree tree = FolderTree::InMemory({{"Source\\PACK\\Data\\readme.txt", "r"}, {"Source\\PACK\\\xC0\xE1.map", "m"}});
+    ASSERT_NE(tree.Find("source\\pack\\DATA\\Readme.TXT"), nullptr);
+    EXPECT_EQ(tree.Find("source/pack/DATA/Readme.TXT")->name, "Source\\PACK\\Data\\readme.txt");
+    EXPECT_NE(tree.Find("Source\\PACK\\\xE0\xC1.map"), nullptr) << "Cyrillic letters fold too";
+    EXPECT_NE(tree.Find("Source\\.\\x\\..\\PACK\\Data\\readme.txt. "), nullptr);
+    EXPECT_EQ(tree.Find("..\\Source\\PACK\\Data\\readme.txt"), nullptr);
+    EXPECT_TRUE(tree.Find("Source\\PACK")->folder);
+    EXPECT_FALSE(tree.IsPresent("Source\\PACK"));
+    tree.entries[tree.Find("Source\\PACK\\Data\\readme.txt") - tree.entries.data()].dosDated = false;
+    EXPECT_FALSE(tree.IsPresent("Source\\PACK\\Data\\readme.txt")) << "setup takes a file dated before 1980 as absent";
+}
+
+namespace {
+
+struct NoProgress : InstallProgress {
+    void SetProgressRange(int) override {}
+    void ShowProgressStep(int) override {}
+};
+
+struct Outcome {
+    bool ok;
+    Files target;  // every file of the target afterwards
+};
+
+Outcome InstallInMemory(const Files& setup, const Files& target, const Package& package) {
+    MemoryFiles disk;
+    disk.CreateFolderTree("C:\\Game");
+    for (const auto& [path, bytes] : setup) disk.Put("C:\\Setup\\" + path, bytes);
+    for (const auto& [path, bytes] : target) disk.Put("C:\\Game\\" + path, bytes);
+    NoProgress progress;
+    Outcome outcome{RunInstall("C:\\Setup", "C:\\Game", package, disk, progress), {}};
+    for (const auto& [path, bytes] : disk.files) {
+        if (path.rfind("C:\\Game\\", 0) == 0) outcome.target[path.substr(8)] = bytes;
+    }
+    return outcome;
+}
+
+Outcome DryInstall(const Files& setup, const Files& target, const Package& package, std::vector<Change>& changes) {
+    FolderTree setupTree = FolderTree::InMemory(setup), targetTree = FolderTree::InMemory(target);
+    setupTree.root = "C:\\Setup";
+    targetTree.root = "C:\\Game";
+    DryRunFiles files(setupTree, targetTree);
+    NoProgress progress;
+    Outcome outcome{RunInstall(setupTree.root, targetTree.root, package, files, progress), {}};
+    Files candidates = target;
+    for (const auto& change : files.changes) candidates[change.place.relative];
+    for (const auto& [path, bytes] : candidates) {
+        if (auto lines = files.LinesAfter(path)) outcome.target[path] = JoinTextLines(*lines);
+    }
+    changes = files.changes;
+    return outcome;
+}
+
+Package DemoPackage(const std::string& mode) {
+    Package package;
+    package.PackName = "Pack";
+    package.PackBaseFolder = "Addons";
+    package.PackVersion = "2.1";
+    package.PackMode = mode;
+    return package;
+}
+
+}  // namespace
+
+TEST(DryRunFiles, EndsWhereTheInstallRunOverTheMemoryDiskEnds) {
+    const Files record{{"Resource\\Uninstall.ini", "[Files]\r\nquill.exe\r\nold.map\r\n"},
+                       {"Resource\\InstallComponents.ini", "Base/1.0\r\n"}, {"old.map", "old\r\n"}, {"cfg.txt", "c\r\n"}};
+    const Files scripts{{"Source\\Script_Delete.ini", "old.map\r\nmissing.map\r\n"},
+                        {"Source\\Script_Uninstall_Clear.ini", "old.map\r\n"},
+                        {"Source\\Script_Uninstall_Add.ini", "[Files]\r\nAddons\\Pack\\a.map\r\n[Folders]\r\nAddons\\Pack\r\n"},
+                        {"Source\\Script_ACopy.ini", "cfg.txt\r\n"},
+                        {"Source\\Script_Copy.ini", "Maps\\a.map\r\nnot-shipped.map\r\n"},
+                        {"Source\\PACK\\cfg.txt", "new\r\n"}, {"Source\\PACK\\Maps\\a.map", "a\r\n"},
+                        {"Source\\OldVersions.ini", "2.0\r\n"}};
+    Files wholeRecord = scripts;
+    wholeRecord["Source\\Uninstall.ini"] = "[Files]\r\nAddons\\Pack\\Maps\\a.map\r\n";
+    Files noResource = record;
+    noResource.erase("Resource\\Uninstall.ini");
+    noResource.erase("Resource\\InstallComponents.ini");
+    const struct {
+        const char* name;
+        Files setup, target;
+        std::string mode;
+    } cases[] = {{"scripts and stamps", scripts, record, ""},
+                 {"whole record, mode New", wholeRecord, record, "New"},
+                 {"no Resource folder: the components list cannot be made", scripts, noResource, ""}};
+    for (const auto& c : cases) {
+        std::vector<Change> changes;
+        Outcome expected = InstallInMemory(c.setup, c.target, DemoPackage(c.mode));
+        Outcome dry = DryInstall(c.setup, c.target, DemoPackage(c.mode), changes);
+        EXPECT_EQ(dry.ok, expected.ok) << c.name;
+        EXPECT_EQ(dry.target, expected.target) << c.name;
+        EXPECT_FALSE(changes.empty()) << c.name;
+    }
+}
+
+TEST(DryRunFiles, ChangesAreRecordedInOrderAndOverwritesMarked) {
+    std::vector<Change> changes;
+    DryInstall({{"Source\\Script_Delete.ini", "old.map\r\n"}, {"Source\\Script_ACopy.ini", "CFG.txt\r\n"},
+                {"Source\\PACK\\CFG.txt", "new\r\n"}},
+               {{"old.map", "o"}, {"cfg.txt", "c"}}, DemoPackage("New"), changes);
+    ASSERT_EQ(changes.size(), 2u);
+    EXPECT_EQ(changes[0].kind, Change::Kind::Delete);
+    EXPECT_EQ(changes[0].place.relative, "old.map");
+    EXPECT_EQ(changes[1].kind, Change::Kind::Copy);
+    EXPECT_TRUE(changes[1].overwrites) << "cfg.txt is there under another case";
+    EXPECT_EQ(changes[1].source.relative, "Source\\PACK\\CFG.txt");
+}
