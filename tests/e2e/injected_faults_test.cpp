@@ -85,10 +85,10 @@ bool WaitClosely(const std::function<bool()>& condition, DWORD timeoutMs = 10000
 
 class InjectedFault : public WizardRun {
 protected:
-    // Starts setup.exe and takes it past the about page and the folder-found
-    // box of a single recorded copy: the install begins.
-    void BeginInstall(SetupProcess& run) {
-        StartSetup(run, setup.path);
+    // Starts setup.exe in the setup folder and takes it past the about page and
+    // the folder-found box of a single recorded copy: the install begins.
+    void BeginInstall(SetupProcess& run, const std::string& setupFolder) {
+        StartSetup(run, setupFolder);
         main = WaitForTopWindow(run.pid(), "myWindow");
         ASSERT_NE(main, nullptr);
         ASSERT_TRUE(WaitForHeader("О пакете:"));
@@ -100,7 +100,7 @@ protected:
     }
     // A whole run into the one recorded copy; returns the result box's text.
     std::string InstallAndFinish() {
-        BeginInstall(process);
+        BeginInstall(process, setup.path);
         std::string result = AnswerBox(process.pid(), IDOK).text;
         EXPECT_TRUE(WaitFor([&] { return Enabled(CmdExit); }));
         ClickButton(main, CmdExit);
@@ -174,7 +174,7 @@ TEST_F(InjectedFault, KillDuringTheRecordUpdateLeavesTheOldRecordOrTheMergedOne)
     double phase = 0;
     {
         SetupProcess run;
-        BeginInstall(run);
+        BeginInstall(run, setup.path);
         ASSERT_TRUE(WaitClosely(deleted(copy)));
         double start = Seconds();
         HWND box = nullptr;
@@ -187,8 +187,12 @@ TEST_F(InjectedFault, KillDuringTheRecordUpdateLeavesTheOldRecordOrTheMergedOne)
     const int points = 16;
     for (int i = 0; i < points; ++i) {
         copy = prepareCopy("Killed" + std::to_string(i));
+        // A setup folder of its own: the killed program's file may still be
+        // held for a moment, and is not overwritten for the next start.
+        std::string setupFolder = copies / ("Setup" + std::to_string(i));
+        CopyTree(setup / "Source", setupFolder + "\\Source");
         SetupProcess run;
-        BeginInstall(run);
+        BeginInstall(run, setupFolder);
         ASSERT_TRUE(WaitClosely(deleted(copy)));
         double killAt = Seconds() + phase * i / points;
         while (Seconds() < killAt) {
