@@ -26,7 +26,8 @@ run_build() {  # arch [outside_bench options]
     echo "== in-process install benchmark ($arch)"
     (cd "$work" && "${env[@]}" run ./install_bench.exe) || status=$?
     rm -rf "$work"
-    echo "== outside-in benchmark ($arch)"
+    # Other work on the machine only adds time: the load shows how much there was.
+    echo "== outside-in benchmark ($arch), load average $(cut -d' ' -f1-3 /proc/loadavg)"
     "${env[@]}" run "$build/tests/bench/outside_bench.exe" "$@" || status=$?
     # An environment this run started does not outlive it.
     if [ "$started" = 1 ]; then "${env[@]}" stop; fi

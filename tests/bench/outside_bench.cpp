@@ -23,6 +23,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "e2e/harness.h"
@@ -502,7 +503,12 @@ void PrintHeading() {
                 "peak MB", "goal");
 }
 
-void Progress(const char* what, int round) { std::fprintf(stderr, "  %s, round %d\n", what, round + 1); }
+// Each round's times, on the error stream, so a noisy figure can be looked into.
+void RoundDone(const char* what, int round, const std::vector<std::pair<const char*, double>>& seconds) {
+    std::fprintf(stderr, "  %s, round %d:", what, round + 1);
+    for (const auto& [name, value] : seconds) std::fprintf(stderr, " %s %.1f ms", name, value * 1000);
+    std::fprintf(stderr, "\n");
+}
 
 void StartupFigure(const std::string& work, int rounds) {
     std::string setupFolder = work + "\\startup";
@@ -516,11 +522,11 @@ void StartupFigure(const std::string& work, int rounds) {
     TimeStartup(setupFolder + "\\setup.exe", setupFolder, "myWindow", true);
     TimeStartup(minimalFolder + "\\minimal_window.exe", minimalFolder, "MinimalBenchWindow", false);
     for (int round = 0; round < rounds; ++round) {
-        Progress("start-up", round);
         Timed setup, minimal;
         if (round % 2 == 0) setup = TimeStartup(setupFolder + "\\setup.exe", setupFolder, "myWindow", true);
         minimal = TimeStartup(minimalFolder + "\\minimal_window.exe", minimalFolder, "MinimalBenchWindow", false);
         if (round % 2 == 1) setup = TimeStartup(setupFolder + "\\setup.exe", setupFolder, "myWindow", true);
+        RoundDone("start-up", round, {{"setup", setup.seconds}, {"minimal", minimal.seconds}});
         figure.add(setup.seconds, minimal.seconds, setup.atEnd.peak);
         minimalPeak.push_back(minimal.atEnd.peak);
     }
@@ -560,7 +566,6 @@ void RecordFigures(const std::string& work, const std::string& copy, int rounds)
     std::vector<double> largePeak, largeRise;
     programRun(small);  // outside the count: brings the files into the cache
     for (int round = 0; round < rounds; ++round) {
-        Progress("uninstall record", round);
         Timed phase, phaseLarge, floor;
         double file = 0, fileLarge = 0;
         bool programFirst = round % 2 == 0;
@@ -575,6 +580,9 @@ void RecordFigures(const std::string& work, const std::string& copy, int rounds)
             phaseLarge = programRun(large);
             phase = programRun(small);
         }
+        RoundDone("uninstall record", round,
+                  {{"phase", phase.seconds}, {"read+write", file}, {"floor", floor.seconds},
+                   {"200k phase", phaseLarge.seconds}, {"200k read+write", fileLarge}});
         vsFile.add(phase.seconds, file, phase.atEnd.peak);
         vsFloor.add(phase.seconds, floor.seconds, phase.atEnd.peak);
         growth.add(phaseLarge.seconds, phase.seconds, phaseLarge.atEnd.peak);
@@ -629,7 +637,6 @@ void InstallFigures(const std::string& work, const std::string& copy, int rounds
     Figure largeInstall{"  20,000+5 files install / CopyFileA loop", "", 0, {}, {}, {}, {}};
     programRun(setupSmall, linesSmall);  // outside the count: brings the files into the cache
     for (int round = 0; round < rounds; ++round) {
-        Progress("install", round);
         bool programFirst = round % 2 == 0;
         Timed small, large;
         double bareSmall = 0, bareLarge = 0;
@@ -643,6 +650,9 @@ void InstallFigures(const std::string& work, const std::string& copy, int rounds
             if (growth) large = programRun(setupLarge, linesLarge);
             small = programRun(setupSmall, linesSmall);
         }
+        RoundDone("install", round,
+                  {{"2k install", small.seconds}, {"2k bare", bareSmall}, {"20k install", large.seconds},
+                   {"20k bare", bareLarge}});
         install.add(small.seconds, bareSmall, small.atEnd.peak);
         if (growth) {
             scaled.add(large.seconds, small.seconds, large.atEnd.peak);
