@@ -1,9 +1,7 @@
 #include "ui/toolkit.h"
 
 #include <commctrl.h>
-#include <shellapi.h>
 
-#include "base/files.h"
 #include "base/system_library.h"
 
 static HFONT MakeTahoma(int height, int weight) {
@@ -83,7 +81,9 @@ HWND CreateMainWindow(const std::string& title, WNDPROC procedure, void* owner) 
     windowClass.style = CS_VREDRAW | CS_HREDRAW;
     windowClass.lpfnWndProc = procedure;
     windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.hIcon = ExtractIconA(nullptr, OwnExecutablePath().c_str(), 1);
+    // The file's second icon group; taken from the resources directly, which
+    // spares loading the shell at start-up.
+    windowClass.hIcon = LoadOwnIcon("MICON");
     windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = "myWindow";
@@ -102,6 +102,32 @@ void* MainWindowOwner(HWND window, UINT message, LPARAM lParam) {
         return owner;
     }
     return reinterpret_cast<void*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+HICON LoadOwnIcon(const char* name) {
+    HMODULE module = GetModuleHandleA(nullptr);
+    HRSRC group = FindResourceA(module, name, reinterpret_cast<LPCSTR>(RT_GROUP_ICON));
+    HGLOBAL groupData = group ? LoadResource(module, group) : nullptr;
+    auto* directory = groupData ? static_cast<PBYTE>(LockResource(groupData)) : nullptr;
+    if (!directory) return nullptr;
+    int width = GetSystemMetrics(SM_CXICON), height = GetSystemMetrics(SM_CYICON);
+    int id = LookupIconIdFromDirectoryEx(directory, TRUE, width, height, LR_DEFAULTCOLOR);
+    HRSRC image = id ? FindResourceA(module, MAKEINTRESOURCEA(id), reinterpret_cast<LPCSTR>(RT_ICON)) : nullptr;
+    HGLOBAL imageData = image ? LoadResource(module, image) : nullptr;
+    auto* bits = imageData ? static_cast<PBYTE>(LockResource(imageData)) : nullptr;
+    if (!bits) return nullptr;
+    return CreateIconFromResourceEx(bits, SizeofResource(module, image), TRUE, 0x00030000, width, height,
+                                    LR_DEFAULTCOLOR);
+}
+
+FrozenPainting::FrozenPainting(HWND window) : window_(IsWindowVisible(window) ? window : nullptr) {
+    if (window_) SendMessageA(window_, WM_SETREDRAW, FALSE, 0);
+}
+
+FrozenPainting::~FrozenPainting() {
+    if (!window_) return;
+    SendMessageA(window_, WM_SETREDRAW, TRUE, 0);
+    RedrawWindow(window_, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 // The edit's own procedure is kept in its user data, which edits leave to the program.

@@ -46,6 +46,23 @@ HWND CreateMainWindow(const std::string& title, WNDPROC procedure, void* owner);
 // The pointer handed to CreateMainWindow, from inside the window procedure.
 void* MainWindowOwner(HWND window, UINT message, LPARAM lParam);
 
+// The icon group `name` of the program's own resources at the large icon size,
+// as the system's icon extraction from the file would give it.
+HICON LoadOwnIcon(const char* name);
+
+// Holds back the painting of a visible window and its controls while a page is
+// put together on it, then paints it once. Does nothing for a hidden window.
+class FrozenPainting {
+public:
+    explicit FrozenPainting(HWND window);
+    ~FrozenPainting();
+    FrozenPainting(const FrozenPainting&) = delete;
+    FrozenPainting& operator=(const FrozenPainting&) = delete;
+
+private:
+    HWND window_;
+};
+
 // Typed characters and single clicks never reach the edit; the rest does.
 void MakeReadOnly(HWND edit);
 SIZE MeasureText(HDC dc, HFONT font, const std::string& text);

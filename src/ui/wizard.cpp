@@ -79,10 +79,10 @@ void Wizard::ShowLanguagePage() {
     NextButton = Create(Layout::NextButton, "Next >>");
     BackButton = Create(Layout::BackButton, "<< Back");
     HeaderLabel = Create(Layout::HeaderLabel, page.fixedHeader);
+    // Without language files the first page shown is the about page: the
+    // window appears with it, built while hidden, rather than empty before it.
     if (files.empty()) {
         list.Remove();
-        ShowWindow(MainWindow, SW_SHOWNORMAL);
-        UpdateWindow(MainWindow);
         return;
     }
     ApplyButton(NextButton, page.next);
@@ -94,13 +94,17 @@ void Wizard::ShowLanguagePage() {
 
 void Wizard::ShowAboutPage(const std::string& aboutText) {
     const PageSpec& page = PageOf(PageId::About);
-    SetWindowTextA(ExitButton, texts_.BtnExit.c_str());
-    SetWindowTextA(BackButton, texts_.BtnBack.c_str());
-    ApplyButton(NextButton, page.next);
-    ApplyButton(BackButton, page.back);
-    SetHeader(page);
-    Framed box{Create(*page.frame), Create(*page.control, aboutText)};
-    MakeReadOnly(box.control);
+    Framed box;
+    {
+        FrozenPainting frozen(MainWindow);
+        SetWindowTextA(ExitButton, texts_.BtnExit.c_str());
+        SetWindowTextA(BackButton, texts_.BtnBack.c_str());
+        ApplyButton(NextButton, page.next);
+        ApplyButton(BackButton, page.back);
+        SetHeader(page);
+        box = {Create(*page.frame), Create(*page.control, aboutText)};
+        MakeReadOnly(box.control);
+    }
     RunPage();
     box.Remove();
 }
@@ -110,17 +114,21 @@ bool Wizard::ShowCopyListPage(const FoundCopyTable& copies) {
     ApplyButton(BackButton, page.back);
     PickedExe = copies.FoundCopies[0];
     if (copies.listCreated) {
-        ApplyButton(NextButton, page.next);
-        Framed list{Create(*page.frame), Create(*page.control)};
-        PageList = list.control;
-        for (int slot = 0; slot < copies.count(); ++slot) {
-            SendMessageA(PageList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(copies.FoundCopies[slot].c_str()));
+        Framed list;
+        {
+            FrozenPainting frozen(MainWindow);
+            ApplyButton(NextButton, page.next);
+            list = {Create(*page.frame), Create(*page.control)};
+            PageList = list.control;
+            for (int slot = 0; slot < copies.count(); ++slot) {
+                SendMessageA(PageList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(copies.FoundCopies[slot].c_str()));
+            }
+            tip_.Create(MainWindow, PageList, fonts_.Of(Layout::TipWindow.font));
+            SetHeader(page);
         }
-        tip_.Create(MainWindow, PageList, fonts_.Of(Layout::TipWindow.font));
         PickedExe.clear();
         CopyListInactive = false;
         LastListSelection = 0;
-        SetHeader(page);
         RunPage();
         CopyListInactive = true;
         list.Remove();
@@ -149,11 +157,15 @@ std::string Wizard::CheckPickedFolder(const std::string& picked) {
 
 void Wizard::ShowFolderPage() {
     const PageSpec& page = PageOf(PageId::Folder);
-    ApplyButton(NextButton, page.next);
-    ApplyButton(BackButton, page.back);
-    SetHeader(page);
-    Framed box{Create(*page.frame), Create(*page.control, texts_.MsgNoCopyFound)};
-    MakeReadOnly(box.control);
+    Framed box;
+    {
+        FrozenPainting frozen(MainWindow);
+        ApplyButton(NextButton, page.next);
+        ApplyButton(BackButton, page.back);
+        SetHeader(page);
+        box = {Create(*page.frame), Create(*page.control, texts_.MsgNoCopyFound)};
+        MakeReadOnly(box.control);
+    }
     for (;;) {
         RunPage();
         if (WindowClosed) return;
@@ -173,11 +185,13 @@ void Wizard::ShowFolderPage() {
 
 void Wizard::ShowInstallPage(const std::function<bool(InstallProgress&)>& install) {
     const PageSpec& page = PageOf(PageId::Install);
+    auto frozen = std::make_unique<FrozenPainting>(MainWindow);
     SetHeader(page);
     ApplyButton(NextButton, page.next);
     ApplyButton(BackButton, page.back);
     EnableWindow(ExitButton, FALSE);
     InstallPage progress(MainWindow, fonts_, texts_.LblElapsed);
+    frozen.reset();  // the page is painted once, before the run's first step
     bool installOk = install(progress);
     progress.FinishProgressSteps();
     if (installOk) {
