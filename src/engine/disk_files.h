@@ -7,8 +7,8 @@
 class DiskFiles : public InstallFiles {
 public:
     DiskFiles() = default;
-    // Rewrites once went through the setup folder's Source folder; they now
-    // stay beside the file they replace, and the argument is not needed.
+    // Takes the setup folder's Source folder from callers that still hand it
+    // over; nothing is written there, so the setup folder may be read-only.
     explicit DiskFiles(const std::string&) {}
     bool FileIsPresent(const std::string& path) override;
     std::vector<std::string> ReadLines(const std::string& path) override;
