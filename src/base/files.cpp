@@ -14,12 +14,18 @@ static bool HasDosTime(const FILETIME& lastWrite) {
     return FileTimeToLocalFileTime(&lastWrite, &local) && FileTimeToDosDateTime(&local, &dosDate, &dosTime);
 }
 
+static bool AttributesOf(const std::string& path, WIN32_FILE_ATTRIBUTE_DATA& data) {
+    if (!NeedsExtendedLength(path)) return GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) != 0;
+    std::wstring wide = ExtendedLengthPath(path);
+    return !wide.empty() && GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data) != 0;
+}
+
 bool FileIsPresent(const std::string& path) {
     // A plain path names one entry: its attributes say as much as a search,
     // and under Wine a search costs some fifteen times more.
     if (!IsPattern(path)) {
         WIN32_FILE_ATTRIBUTE_DATA data;
-        if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return false;
+        if (!AttributesOf(path, data)) return false;
         return !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && HasDosTime(data.ftLastWriteTime);
     }
     WIN32_FIND_DATAA data;
@@ -29,7 +35,18 @@ bool FileIsPresent(const std::string& path) {
 }
 
 bool FolderExists(const std::string& folder) {
-    DWORD attributes = GetFileAttributesA(folder.c_str());
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    return AttributesOf(folder, data) && (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Every level of the "\\?\" path, from the top: the levels that exist or
+// cannot be made (the prefix, the drive, the share) refuse quietly.
+static bool CreateExtendedFolderTree(const std::wstring& folder) {
+    for (size_t cut = folder.find(L'\\', 4); cut != std::wstring::npos; cut = folder.find(L'\\', cut + 1)) {
+        CreateDirectoryW(folder.substr(0, cut).c_str(), nullptr);
+    }
+    CreateDirectoryW(folder.c_str(), nullptr);
+    DWORD attributes = GetFileAttributesW(folder.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -45,6 +62,10 @@ bool PathRootIsReachable(const std::string& path) {
 
 bool CreateFolderTree(const std::string& folder) {
     if (folder.empty() || FolderExists(folder)) return !folder.empty();
+    if (NeedsExtendedLength(folder)) {
+        std::wstring wide = ExtendedLengthPath(folder);
+        return !wide.empty() && CreateExtendedFolderTree(wide);
+    }
     size_t cut = folder.find_last_of("\\/");
     if (cut != std::string::npos && cut > 0 && folder[cut - 1] != ':') CreateFolderTree(folder.substr(0, cut));
     CreateDirectoryA(folder.c_str(), nullptr);
@@ -58,4 +79,26 @@ std::string OwnExecutablePath() {
         if (n < path.size()) return path.substr(0, n);
         path.resize(path.size() * 2);
     }
+}
+
+bool NeedsExtendedLength(const std::string& path) { return path.size() >= MAX_PATH - 12; }
+
+std::wstring ExtendedLengthPath(const std::string& path) {
+    int length = MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
+    if (length <= 0) return L"";
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), wide.data(), length);
+    if (wide.rfind(L"\\\\?\\", 0) == 0 || wide.rfind(L"\\\\.\\", 0) == 0) return wide;
+    std::wstring full(wide.size() + MAX_PATH, L'\0');
+    for (;;) {
+        DWORD got = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+        if (got == 0) return L"";
+        if (got < full.size()) {
+            full.resize(got);
+            break;
+        }
+        full.resize(got);
+    }
+    if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
 }

@@ -1,5 +1,6 @@
 // The file-system questions every layer asks: the one existence test, folders,
-// and the program's own path.
+// and the program's own path. Paths too long for the ANSI functions are
+// reached through the wide-character ones.
 #pragma once
 #include <string>
 
@@ -15,3 +16,12 @@ bool PathRootIsReachable(const std::string& path);
 bool CreateFolderTree(const std::string& folder);
 // The full path of the program's own executable, whatever its length.
 std::string OwnExecutablePath();
+
+// True when the path is too long for the ANSI file functions (a folder to be
+// created must leave room for an 8.3 name, so the bound is MAX_PATH - 12).
+bool NeedsExtendedLength(const std::string& path);
+// The path as the wide-character functions take it beyond MAX_PATH: converted
+// from the ANSI code page, made full ("/", "." and ".." resolved as the system
+// does) and prefixed "\\?\" ("\\?\UNC\" for a share). Empty when the system
+// cannot convert it.
+std::wstring ExtendedLengthPath(const std::string& path);

@@ -23,7 +23,7 @@ static FileError LastFileError(const std::string& path) {
     return FileError(path, SystemErrorText(GetLastError()));
 }
 
-std::vector<std::string> ReadTextLines(const std::string& path) {
+std::string ReadFileBytes(const std::string& path) {
     FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) throw LastFileError(path);
@@ -35,20 +35,65 @@ std::vector<std::string> ReadTextLines(const std::string& path) {
         if (got == 0) break;
         bytes.append(chunk, got);
     }
-    return SplitTextLines(bytes);
+    return bytes;
 }
 
-void WriteTextLines(const std::string& path, const std::vector<std::string>& lines) {
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) throw LastFileError(path);
-    std::string bytes = JoinTextLines(lines);
+std::vector<std::string> ReadTextLines(const std::string& path) { return SplitTextLines(ReadFileBytes(path)); }
+
+std::string ReplacementPath(const std::string& path) { return path + ".setup-tmp"; }
+
+static bool WriteAllBytes(HANDLE file, const std::string& bytes) {
     size_t done = 0;
     while (done < bytes.size()) {
         DWORD wrote = 0;
         DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1 << 20));
-        if (!WriteFile(file.get(), bytes.data() + done, want, &wrote, nullptr) || wrote == 0) throw LastFileError(path);
+        if (!WriteFile(file, bytes.data() + done, want, &wrote, nullptr)) return false;
+        if (wrote == 0) {
+            SetLastError(ERROR_DISK_FULL);
+            return false;
+        }
         done += wrote;
     }
-    if (!file.reset()) throw LastFileError(path);
+    return true;
+}
+
+// The attributes the new file takes over; read-only is refused before.
+static const DWORD KeptAttributes =
+    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+// MoveFileEx rather than ReplaceFile: one rename that either happens or not,
+// for new files as well as existing ones, where ReplaceFile has failure modes
+// that leave the destination under another name and no write-through. The
+// rename does not carry the old file's attributes, so the temporary file is
+// created with them.
+void ReplaceFileBytes(const std::string& path, const std::string& bytes) {
+    DWORD old = GetFileAttributesA(path.c_str());
+    // Windows refuses to rename over a read-only file, Wine does not: the same
+    // answer everywhere.
+    if (old != INVALID_FILE_ATTRIBUTES && (old & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+        throw FileError(path, SystemErrorText(ERROR_ACCESS_DENIED));
+    DWORD attributes = old == INVALID_FILE_ATTRIBUTES ? 0 : old & KeptAttributes;
+    std::string temporary = ReplacementPath(path);
+    DeleteFileA(temporary.c_str());  // left by a run that was killed before its rename
+    FileHandle file(CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                attributes ? attributes : FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) throw LastFileError(temporary);
+    bool replaced = WriteAllBytes(file.get(), bytes) && FlushFileBuffers(file.get());
+    DWORD error = replaced ? ERROR_SUCCESS : GetLastError();
+    if (!file.reset() && replaced) {
+        replaced = false;
+        error = GetLastError();
+    }
+    if (replaced && !MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        replaced = false;
+        error = GetLastError();
+    }
+    if (!replaced) {
+        DeleteFileA(temporary.c_str());
+        throw FileError(path, SystemErrorText(error));
+    }
+}
+
+void WriteTextLines(const std::string& path, const std::vector<std::string>& lines) {
+    ReplaceFileBytes(path, JoinTextLines(lines));
 }

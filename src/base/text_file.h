@@ -1,11 +1,24 @@
-// Reading and writing whole text files by the program's rules. A file that
-// cannot be opened, read or written throws FileError with the system's message.
+// Reading and writing whole files by the program's rules. A file that cannot
+// be opened, read or written throws FileError with the system's message. A
+// write replaces the file in one step, so a crash, a full disk or a reader
+// holding the file never leaves it half written.
 #pragma once
 #include <string>
 #include <vector>
 
+std::string ReadFileBytes(const std::string& path);
 std::vector<std::string> ReadTextLines(const std::string& path);
+
+// Creates or replaces the file: the bytes go to ReplacementPath(path) beside
+// it, are flushed to the disk, and that file is renamed over `path`. On any
+// failure `path` keeps its old bytes and the temporary file is removed. A
+// read-only file is refused; the new file keeps the hidden, system and archive
+// attributes of the old one.
+void ReplaceFileBytes(const std::string& path, const std::string& bytes);
 void WriteTextLines(const std::string& path, const std::vector<std::string>& lines);
+// The temporary file a replacement of `path` writes first: "<path>.setup-tmp".
+// One left by a killed run is removed by the next replacement of `path`.
+std::string ReplacementPath(const std::string& path);
 
 // The system's text for an error code, without the trailing line break.
 std::string SystemErrorText(unsigned long code);

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include "base/files.h"
-#include "base/paths.h"
 #include "base/text_file.h"
 #include "engine/file_ops.h"
 
@@ -15,21 +14,20 @@ void DiskFiles::WriteLines(const std::string& path, const std::vector<std::strin
     WriteTextLines(path, lines);
 }
 
-// The new contents go to "<name>.tmp" in the setup folder's Source folder, are
-// copied over the file (a failed copy leaves the old file) and the temporary
-// file is removed.
-void DiskFiles::RewriteLines(const std::string& path, const std::vector<std::string>& lines) {
-    std::string name = path.substr(path.find_last_of("\\/") + 1);
-    std::string temporary = JoinPath(sourceFolder_, name.substr(0, name.rfind('.')) + ".tmp");
-    WriteTextLines(temporary, lines);
-    ::CopyPackageFile(temporary, path);
-    DeleteFileA(temporary.c_str());
+void DiskFiles::CopyWholeFile(const std::string& source, const std::string& destination) {
+    ReplaceFileBytes(destination, ReadFileBytes(source));
 }
 
 bool DiskFiles::CopyPackageFile(const std::string& source, const std::string& destination) {
     return ::CopyPackageFile(source, destination);
 }
 
-void DiskFiles::RemoveFile(const std::string& path) { DeleteFileA(path.c_str()); }
+void DiskFiles::RemoveFile(const std::string& path) {
+    if (NeedsExtendedLength(path)) {
+        DeleteFileW(ExtendedLengthPath(path).c_str());
+    } else {
+        DeleteFileA(path.c_str());
+    }
+}
 
 void DiskFiles::CreateFolderTree(const std::string& folder) { ::CreateFolderTree(folder); }

@@ -18,7 +18,20 @@ bool ShellCopyToFolder(const std::string& source, const std::string& folder) {
     return SHFileOperationA(&operation) == 0;
 }
 
+// Beyond MAX_PATH only the wide-character copy reaches; the shell stops at
+// MAX_PATH, so there is no fallback.
+static bool CopyExtendedLengthFile(const std::string& source, const std::string& destination) {
+    std::wstring from = ExtendedLengthPath(source);
+    std::wstring to = ExtendedLengthPath(destination);
+    if (from.empty() || to.empty()) return false;
+    if (CopyFileW(from.c_str(), to.c_str(), FALSE)) return true;
+    if (CreateFolderTree(FolderOf(destination)) && CopyFileW(from.c_str(), to.c_str(), FALSE)) return true;
+    return FileIsPresent(destination);
+}
+
 bool CopyPackageFile(const std::string& source, const std::string& destination) {
+    if (NeedsExtendedLength(source) || NeedsExtendedLength(destination))
+        return CopyExtendedLengthFile(source, destination);
     std::string folder = FolderOf(destination);
     // The folders are made only when the copy needs them: the outcome is the
     // same, and most copies go to folders that are there already.

@@ -3,7 +3,8 @@
 #include <string>
 
 // Creates the destination's folders, copies over any existing file, falls back
-// to the shell's copy; true when the destination is present afterwards.
+// to the shell's copy; true when the destination is present afterwards. Paths
+// too long for the ANSI functions are copied with the wide-character ones.
 bool CopyPackageFile(const std::string& source, const std::string& destination);
 // SHFileOperationA copy of one file into a folder; true when the shell reports success.
 bool ShellCopyToFolder(const std::string& source, const std::string& folder);

@@ -12,11 +12,12 @@ public:
     virtual bool FileIsPresent(const std::string& path) = 0;
     // The file's lines by the text-file rules. Throws FileError.
     virtual std::vector<std::string> ReadLines(const std::string& path) = 0;
-    // Creates or overwrites a text file. Throws FileError.
+    // Creates or replaces a text file in one step: whatever happens, it holds
+    // its old bytes or all of the new ones. Throws FileError.
     virtual void WriteLines(const std::string& path, const std::vector<std::string>& lines) = 0;
-    // Gives a record or list of the target new contents (the file exists).
-    // Throws FileError when the new contents cannot be written.
-    virtual void RewriteLines(const std::string& path, const std::vector<std::string>& lines) = 0;
+    // Gives the destination the source's exact bytes, in one step like
+    // WriteLines. Throws FileError.
+    virtual void CopyWholeFile(const std::string& source, const std::string& destination) = 0;
     // Copies a package file over any existing destination, creating its
     // folders; true when the destination is present afterwards.
     virtual bool CopyPackageFile(const std::string& source, const std::string& destination) = 0;

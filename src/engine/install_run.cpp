@@ -2,7 +2,6 @@
 
 #include <functional>
 
-#include "base/failure.h"
 #include "base/paths.h"
 #include "engine/script_safety.h"
 #include "engine/uninstall_records.h"
@@ -57,13 +56,13 @@ void DeletePhase(InstallRun& run) {
 void UninstallPhase(InstallRun& run) {
     std::string wholeRecord = ScriptPath(run, "Uninstall.ini");
     if (run.files.FileIsPresent(wholeRecord)) {
-        run.files.CopyPackageFile(wholeRecord, run.records.record);
+        // The only way a record comes to a target that has none: its folder is made.
+        run.files.CreateFolderTree(FolderOf(run.records.record));
+        run.files.CopyWholeFile(wholeRecord, run.records.record);
         TakeStep(run);
         return;
     }
-    if (run.files.FileIsPresent(run.records.clearScript)) ApplyUninstallClear(run.files, run.records);
-    if (run.files.FileIsPresent(run.records.addScript))
-        ApplyUninstallAdd(run.files, run.records, [&] { TakeStep(run); });
+    ApplyUninstallScripts(run.files, run.records, [&] { TakeStep(run); });
 }
 
 // Copies each line's package file to `subFolder` below the target. A line that
@@ -81,37 +80,56 @@ void CopyPhase(InstallRun& run, const char* script, const std::string& subFolder
     });
 }
 
+// The components entry first and Version.ini last: a Version.ini naming this
+// version says the whole run got through.
 void WriteStamps(InstallRun& run, const Package& package) {
     std::string packageFolder = run.target + run.packageSub;
-    if (package.PackMode != "New") {
+    bool stamped = package.PackMode != "New";
+    if (stamped) AddInstalledComponent(run.files, run.records, package.InstalledEntry());
+    std::string oldVersions = ScriptPath(run, "OldVersions.ini");
+    if (run.files.FileIsPresent(oldVersions)) {
+        run.files.CreateFolderTree(packageFolder);
+        run.files.CopyWholeFile(oldVersions, JoinPath(packageFolder, "OldVersions.ini"));
+    }
+    if (stamped) {
         run.files.CreateFolderTree(packageFolder);
         run.files.WriteLines(JoinPath(packageFolder, "Version.ini"), {package.PackVersion});
-        AddInstalledComponent(run.files, run.records, package.InstalledEntry());
     }
-    std::string oldVersions = ScriptPath(run, "OldVersions.ini");
-    if (run.files.FileIsPresent(oldVersions))
-        run.files.CopyPackageFile(oldVersions, JoinPath(packageFolder, "OldVersions.ini"));
 }
 
-}  // namespace
-
-bool RunInstall(const std::string& setupFolder, const std::string& target, const Package& package,
-                InstallFiles& files, InstallProgress& progress) {
+bool InstallPackage(const std::string& setupFolder, const std::string& target, const Package& package,
+                    InstallFiles& files, InstallProgress& progress) {
+    if (!PackageFolderIsSafe(package)) return false;
     InstallRun run{files, progress, SourceFolder(setupFolder), target, {}, {}};
     run.records.record = JoinPath(target, "Resource\\Uninstall.ini");
     run.records.components = JoinPath(target, "Resource\\InstallComponents.ini");
     run.records.clearScript = ScriptPath(run, "Script_Uninstall_Clear.ini");
     run.records.addScript = ScriptPath(run, "Script_Uninstall_Add.ini");
-    try {
-        SetStepRange(run);
-        DeletePhase(run);
-        run.packageSub = PackageFolderIn("", package.PackBaseFolder, package.PackName);
-        UninstallPhase(run);
-        CopyPhase(run, "Script_ACopy.ini", "");
-        CopyPhase(run, "Script_Copy.ini", run.packageSub);
-        WriteStamps(run, package);
-    } catch (const FileError&) {
-        run.ok = false;
-    }
+    SetStepRange(run);
+    DeletePhase(run);
+    run.packageSub = PackageFolderIn("", package.PackBaseFolder, package.PackName);
+    UninstallPhase(run);
+    CopyPhase(run, "Script_ACopy.ini", "");
+    CopyPhase(run, "Script_Copy.ini", run.packageSub);
+    if (run.ok) WriteStamps(run, package);
     return run.ok;
+}
+
+}  // namespace
+
+bool PackageFolderIsSafe(const Package& package) {
+    // "\Base\Name" below an empty root; checked as a line without its first backslash.
+    std::string folder = PackageFolderIn("", package.PackBaseFolder, package.PackName);
+    return folder.empty() || ScriptLineIsSafe("", folder.substr(1));
+}
+
+bool RunInstall(const std::string& setupFolder, const std::string& target, const Package& package,
+                InstallFiles& files, InstallProgress& progress) {
+    try {
+        return InstallPackage(setupFolder, target, package, files, progress);
+    } catch (...) {
+        // A file that could not be read or written, and anything else (memory
+        // included): the run ends here, and the result box says it failed.
+        return false;
+    }
 }

@@ -19,7 +19,14 @@ public:
 };
 
 // Installs the package from setupFolder\Source into the target folder. True
-// when every step succeeded (InstallOk); a text file that cannot be read or
-// written ends the run there with false, keeping what was already done.
+// when every step succeeded (InstallOk). Any failure (a text file that cannot
+// be read or written, a record that cannot be replaced, memory) ends the run
+// there with false, keeping what was already done. The components entry and
+// the stamps are written only after every earlier step succeeded, Version.ini
+// last. A package whose folder would leave the target installs nothing.
 bool RunInstall(const std::string& setupFolder, const std::string& target, const Package& package,
                 InstallFiles& files, InstallProgress& progress);
+
+// True when PackBaseFolder and PackName name a folder inside the target: not
+// absolute, no drive or stream colon, no ".." that climbs out. Pure.
+bool PackageFolderIsSafe(const Package& package);

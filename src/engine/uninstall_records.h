@@ -1,6 +1,6 @@
 // The target's uninstall record and installed-components list: the clear and
-// add scripts applied to the record, and the package's components entry, as
-// whole-file rewrites through InstallFiles.
+// add scripts applied to the record, and the package's components entry, each
+// file written once through InstallFiles.
 #pragma once
 #include <functional>
 #include <string>
@@ -15,12 +15,13 @@ struct RecordPaths {
     std::string addScript;    // S\Source\Script_Uninstall_Add.ini
 };
 
-// Drops from the record every line the clear script lists. Throws FileError.
-void ApplyUninstallClear(InstallFiles& files, const RecordPaths& paths);
-// Merges the add script into the record; `onStep` runs once per script line.
-// Without a record nothing changes, but the lines still take their steps.
+// Drops from the record every line the clear script lists, then merges the add
+// script into it, and writes the record once: a reader sees the old record or
+// the finished one, never the cleared one alone. `onStep` runs once per add
+// script line. Without a record nothing changes, but the lines still take their
+// steps. A record the clear script touched is written even when no line went.
 // Throws FileError.
-void ApplyUninstallAdd(InstallFiles& files, const RecordPaths& paths, const std::function<void()>& onStep);
+void ApplyUninstallScripts(InstallFiles& files, const RecordPaths& paths, const std::function<void()>& onStep);
 // Appends the entry to the components list unless it is there, creating the
 // list when absent (its folder is not created). Throws FileError.
 void AddInstalledComponent(InstallFiles& files, const RecordPaths& paths, const std::string& entry);

@@ -63,23 +63,30 @@ std::vector<std::string> DryRunFiles::ReadLines(const std::string& path) {
     return SplitTextLines(now->bytes);
 }
 
-void DryRunFiles::WriteLines(const std::string& path, const std::vector<std::string>& lines) {
-    Place place = Locate(path);
-    if (place.root != Place::Root::Outside) {
+void DryRunFiles::Replace(const std::string& path, Change change, const std::string& bytes) {
+    if (change.place.root != Place::Root::Outside) {
         // As on the disk: the file's folder must be there, and no folder may hold its name.
-        Place folder{place.root, FolderOf(place.relative)};
-        auto now = Now(place);
+        Place folder{change.place.root, FolderOf(change.place.relative)};
+        auto now = Now(change.place);
         if (!FolderExistsNow(folder) || (now && now->folder))
             throw FileError(path, "The system cannot find the path specified.");
+        change.overwrites = now.has_value();
     }
-    changes.push_back({Change::Kind::Write, place, {}, false});
-    Put(place, {true, false, JoinTextLines(lines)});
+    changes.push_back(change);
+    Put(change.place, {true, false, bytes});
 }
 
-void DryRunFiles::RewriteLines(const std::string& path, const std::vector<std::string>& lines) {
+void DryRunFiles::WriteLines(const std::string& path, const std::vector<std::string>& lines) {
     Place place = Locate(path);
-    changes.push_back({Change::Kind::Rewrite, place, {}, true});
-    Put(place, {true, false, JoinTextLines(lines)});
+    bool existed = Now(place).has_value();
+    Replace(path, {existed ? Change::Kind::Rewrite : Change::Kind::Write, place, {}, false}, JoinTextLines(lines));
+}
+
+void DryRunFiles::CopyWholeFile(const std::string& source, const std::string& destination) {
+    Place from = Locate(source);
+    auto bytes = Now(from);
+    if (!bytes || bytes->folder) throw FileError(source, "The system cannot find the file specified.");
+    Replace(destination, {Change::Kind::Copy, Locate(destination), from, false}, bytes->bytes);
 }
 
 bool DryRunFiles::CopyPackageFile(const std::string& source, const std::string& destination) {

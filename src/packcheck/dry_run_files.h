@@ -39,7 +39,7 @@ public:
     bool FileIsPresent(const std::string& path) override;
     std::vector<std::string> ReadLines(const std::string& path) override;
     void WriteLines(const std::string& path, const std::vector<std::string>& lines) override;
-    void RewriteLines(const std::string& path, const std::vector<std::string>& lines) override;
+    void CopyWholeFile(const std::string& source, const std::string& destination) override;
     bool CopyPackageFile(const std::string& source, const std::string& destination) override;
     void RemoveFile(const std::string& path) override;
     void CreateFolderTree(const std::string& folder) override;
@@ -58,4 +58,6 @@ private:
     std::optional<Written> Now(const Place& place) const;
     void Put(const Place& place, Written state);
     bool FolderExistsNow(const Place& place) const;
+    // Gives the file new bytes, as a write or copy over the disk would, and records the change.
+    void Replace(const std::string& path, Change change, const std::string& bytes);
 };

@@ -71,6 +71,11 @@ void WizardRun::TearDown() { ClearCopyRecords(); }
 
 std::string WizardRun::MakeCopy(const std::string& name, const std::string& program) {
     std::string folder = copies / name;
+    MakeCopyAt(folder, program);
+    return folder;
+}
+
+void WizardRun::MakeCopyAt(const std::string& folder, const std::string& program) {
     MakeFolders(folder + "\\Resource");
     std::string exe = folder + "\\quill.exe";
     if (!CopyFileA((std::string(TEST_BIN_DIR) + "\\demo\\" + program).c_str(), exe.c_str(), FALSE)) {
@@ -79,7 +84,6 @@ std::string WizardRun::MakeCopy(const std::string& name, const std::string& prog
     WriteBytes(folder + "\\Resource\\Uninstall.ini", "[Files]\r\nquill.exe\r\nData\\old_demo.map\r\n");
     WriteBytes(folder + "\\Resource\\InstallComponents.ini", "Base/1.0\r\n");
     WriteBytes(folder + "\\Data\\old_demo.map", "old\r\n");
-    return folder;
 }
 
 std::string WizardRun::MakeRecordedCopy(const std::string& name) {

@@ -32,6 +32,8 @@ protected:
     // An installed copy in copies\<name>: quill.exe (a stand-in target built as
     // `program`), its uninstall record and installed-components list. Returns the folder.
     std::string MakeCopy(const std::string& name, const std::string& program = "target.exe");
+    // The same copy in any folder (another drive, say).
+    void MakeCopyAt(const std::string& folder, const std::string& program = "target.exe");
     // A copy that also has its record; returns the folder.
     std::string MakeRecordedCopy(const std::string& name);
     // Stamps a copy as holding `version` of the package.

@@ -1,6 +1,6 @@
 // The install run on real files: what the disk adds to the run's rules (the
-// 1980 time stamps, destinations that refuse a copy, the temporary files of
-// record rewrites, the folders a copy makes).
+// 1980 time stamps, destinations that refuse a copy, records replaced through
+// temporary files beside them, the folders a copy makes).
 #include "engine/disk_files.h"
 
 #include <windows.h>
@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "base/paths.h"
+#include "base/text_file.h"
 #include "base/text_lines.h"
 #include "engine/file_ops.h"
 #include "engine/install_run.h"
@@ -56,7 +57,7 @@ protected:
         WriteBytes(source + "\\PACK\\" + relative, bytes);
     }
     bool Install() {
-        DiskFiles files(source);
+        DiskFiles files;
         NoProgress progress;
         return RunInstall(setup.path, target.path, package, files, progress);
     }
@@ -66,7 +67,7 @@ protected:
 
 TEST(CountScriptLines, CountsLinesOfPresentFilesWhateverTheLastLineEnd) {
     ScratchDir dir;
-    DiskFiles files(dir.path);
+    DiskFiles files;
     WriteBytes(dir / "crlf.ini", "a\r\nb\r\nc\r\n");
     WriteBytes(dir / "open.ini", "a\r\nb\nc");
     WriteBytes(dir / "empty.ini", "");
@@ -115,34 +116,42 @@ TEST_F(DiskRun, DestinationThatRefusesTheCopyStaysAndCountsAsCopied) {
     EXPECT_EQ(ReadBytes(target / "locked.txt"), "old");
 }
 
-TEST_F(DiskRun, RecordsAreRewrittenThroughTemporaryFilesThatGoAfterwards) {
-    WriteBytes(target / "Resource\\Uninstall.ini", "[A]\nold\n\n[B]\r\nx\x1A" "ignored");
+TEST_F(DiskRun, RecordsAreReplacedBesideThemselvesLeavingNothingBehind) {
+    std::string record = target / "Resource\\Uninstall.ini";
+    WriteBytes(record, "[A]\nold\n\n[B]\r\nx\x1A" "ignored");
+    SetFileAttributesA(record.c_str(), FILE_ATTRIBUTE_HIDDEN);
     WriteBytes(target / "Resource\\InstallComponents.ini", "Other/3\nPack/1.2");
+    WriteBytes(ReplacementPath(record), "left by a killed run");
     Script("Script_Uninstall_Clear.ini", {"x", "[B]"});
     Script("Script_Uninstall_Add.ini", {"lead", "[A]", "old", "a", "[C]", "c"});
+    Script("OldVersions.ini", {"1.0"});
+    std::vector<std::string> setupFiles = FolderListing(source);
     EXPECT_TRUE(Install());
-    EXPECT_EQ(ReadBytes(target / "Resource\\Uninstall.ini"), "[A]\r\nlead\r\na\r\nold\r\n\r\n[C]\r\nc\r\n");
+    EXPECT_EQ(ReadBytes(record), "[A]\r\nlead\r\na\r\nold\r\n\r\n[C]\r\nc\r\n");
+    EXPECT_TRUE(GetFileAttributesA(record.c_str()) & FILE_ATTRIBUTE_HIDDEN) << "the attributes stay";
     EXPECT_EQ(ReadBytes(target / "Resource\\InstallComponents.ini"), "Other/3\r\nPack/1.2\r\n");
-    EXPECT_FALSE(PathExists(source + "\\Uninstall.tmp"));
-    EXPECT_FALSE(PathExists(source + "\\InstallComponents.tmp"));
+    EXPECT_EQ(FolderListing(target / "Resource"), (std::vector<std::string>{"InstallComponents.ini", "Uninstall.ini"}));
+    EXPECT_EQ(FolderListing(target / "Base\\Pack"), (std::vector<std::string>{"OldVersions.ini", "Version.ini"}));
+    EXPECT_EQ(FolderListing(source), setupFiles) << "nothing is written into the setup folder";
 }
 
-TEST_F(DiskRun, RecordThatCannotBeReplacedStaysAsItWas) {
-    WriteBytes(target / "Resource\\Uninstall.ini", "[A]\r\n");
-    HANDLE held = CreateFileA((target / "Resource\\Uninstall.ini").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
+TEST_F(DiskRun, RecordThatCannotBeReplacedFailsTheRunAndStaysAsItWas) {
+    std::string record = target / "Resource\\Uninstall.ini";
+    WriteBytes(record, "[A]\r\n");
+    SetFileAttributesA(record.c_str(), FILE_ATTRIBUTE_READONLY);
     Script("Script_Uninstall_Add.ini", {"[A]", "a"});
-    Install();
-    CloseHandle(held);
-    EXPECT_EQ(ReadBytes(target / "Resource\\Uninstall.ini"), "[A]\r\n");
-    EXPECT_FALSE(PathExists(source + "\\Uninstall.tmp"));
+    EXPECT_FALSE(Install()) << "read-only";
+    SetFileAttributesA(record.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(ReadBytes(record), "[A]\r\n");
+    EXPECT_EQ(FolderListing(target / "Resource"), std::vector<std::string>{"Uninstall.ini"});
+    EXPECT_FALSE(PathExists(target / "Base\\Pack\\Version.ini"));
 }
 
 TEST_F(DiskRun, TemporaryRecordThatCannotBeWrittenFailsBeforeTheCopies) {
-    // A folder in the way of the temporary file acts like a setup folder
-    // without write access: creating the file fails.
-    MakeFolders(source + "\\Uninstall.tmp");
-    WriteBytes(target / "Resource\\Uninstall.ini", "[A]\r\n");
+    // A folder in the way of the temporary file: creating the file fails.
+    std::string record = target / "Resource\\Uninstall.ini";
+    MakeFolders(ReplacementPath(record));
+    WriteBytes(record, "[A]\r\n");
     Script("Script_Uninstall_Add.ini", {"[A]", "a"});
     Script("Script_Delete.ini", {"doomed.txt"});
     WriteBytes(target / "doomed.txt", "x");
@@ -152,5 +161,5 @@ TEST_F(DiskRun, TemporaryRecordThatCannotBeWrittenFailsBeforeTheCopies) {
     EXPECT_FALSE(PathExists(target / "doomed.txt")) << "the delete phase ran before";
     EXPECT_FALSE(PathExists(target / "a.txt")) << "the copy phases never ran";
     EXPECT_FALSE(PathExists(target / "Base\\Pack\\Version.ini"));
-    EXPECT_EQ(ReadBytes(target / "Resource\\Uninstall.ini"), "[A]\r\n");
+    EXPECT_EQ(ReadBytes(record), "[A]\r\n");
 }

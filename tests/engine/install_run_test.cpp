@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
+#include <utility>
+
 #include "base/text_lines.h"
 #include "engine/memory_files.h"
 #include "engine/uninstall_records.h"
@@ -119,6 +122,7 @@ TEST_F(InstallRules, ScriptsMergeIntoTheRecord) {
     EXPECT_EQ(Target("Resource\\Uninstall.ini"), "[A]\r\na1\r\nold\r\n[Z]\r\n[B]\r\nb1\r\n");
     EXPECT_EQ(progress.total, 5) << "the add script counts, the clear script does not";
     EXPECT_EQ(progress.position, 5);
+    EXPECT_EQ(disk.rewrites, 1) << "cleared and merged, then written once";
 }
 
 TEST_F(InstallRules, ARecordTheScriptsLeaveAsItIsIsNotRewritten) {
@@ -217,8 +221,86 @@ TEST_F(InstallRules, LinesNamingNoFileDoNothingAndALeadingSeparatorMeansTheTarge
     EXPECT_EQ(Target("a.txt"), "A");
 }
 
-TEST_F(InstallRules, MissingResourceFolderFailsAfterTheVersionStamp) {
-    disk.folders.erase(target + "\\Resource");
+TEST_F(InstallRules, FilesThatCannotBeReplacedFailTheRunAndKeepTheirBytes) {
+    const std::string record = target + "\\Resource\\Uninstall.ini";
+    const std::string list = target + "\\Resource\\InstallComponents.ini";
+    TargetFile("Resource\\Uninstall.ini", "[A]\r\n");
+    TargetFile("Resource\\InstallComponents.ini", "Other/1\r\n");
+    Script("Script_Uninstall_Add.ini", {"[A]", "a"});
+    PackFile("a.txt", "A");
+    Script("Script_ACopy.ini", {"a.txt"});
+    disk.refusedWrites.insert(record);
     EXPECT_FALSE(Install());
-    EXPECT_EQ(Target("Base\\Pack\\Version.ini"), "1.2\r\n");
+    EXPECT_EQ(Target("Resource\\Uninstall.ini"), "[A]\r\n");
+    EXPECT_FALSE(disk.Has(target + "\\a.txt")) << "the run ends at the record";
+
+    disk.refusedWrites = {list};
+    EXPECT_FALSE(Install());
+    EXPECT_EQ(Target("Resource\\InstallComponents.ini"), "Other/1\r\n");
+    EXPECT_FALSE(disk.Has(target + "\\Base\\Pack\\Version.ini")) << "Version.ini comes last";
+
+    disk.refusedWrites = {record};
+    disk.Put(setup + "\\Source\\Uninstall.ini", "[Whole]\r\n");
+    EXPECT_FALSE(Install()) << "the whole record that cannot replace the target's";
+
+    disk.refusedWrites.clear();
+    disk.files.erase(list);
+    disk.folders.erase(target + "\\Resource");
+    disk.files.erase(record);
+    disk.files.erase(setup + "\\Source\\Uninstall.ini");
+    EXPECT_FALSE(Install()) << "no Resource folder for the components list";
+    EXPECT_FALSE(disk.Has(target + "\\Base\\Pack\\Version.ini"));
+}
+
+TEST_F(InstallRules, StampsFollowOnlyARunWhoseEveryStepSucceeded) {
+    PackFile("a.txt", "A");
+    Script("Script_ACopy.ini", {"a.txt"});
+    Script("OldVersions.ini", {"1.0"});
+    disk.refusedCopies.insert(target + "\\a.txt");
+    EXPECT_FALSE(Install());
+    EXPECT_FALSE(disk.Has(target + "\\Base\\Pack\\Version.ini"));
+    EXPECT_FALSE(disk.Has(target + "\\Base\\Pack\\OldVersions.ini"));
+    EXPECT_FALSE(disk.Has(target + "\\Resource\\InstallComponents.ini"));
+}
+
+TEST_F(InstallRules, PackageFolderOutsideTheTargetInstallsNothing) {
+    PackFile("a.txt", "A");
+    Script("Script_ACopy.ini", {"a.txt"});
+    Script("Script_Copy.ini", {"a.txt"});
+    const auto before = disk.files;
+    for (auto [base, name] : std::vector<std::pair<std::string, std::string>>{
+             {"..", "Pack"}, {"Base", "..\\..\\Pack"}, {"C:\\Elsewhere", "Pack"}, {"\\\\Server\\Share", "Pack"},
+             {"", "Pack:stream"}, {"c:", ""}, {"", "//Server/Share"}}) {
+        package.PackBaseFolder = base;
+        package.PackName = name;
+        EXPECT_FALSE(PackageFolderIsSafe(package)) << base << " | " << name;
+        EXPECT_FALSE(Install()) << base << " | " << name;
+        EXPECT_EQ(disk.files, before) << base << " | " << name;
+    }
+    for (auto [base, name] : std::vector<std::pair<std::string, std::string>>{
+             {"", ""}, {"Addons", ""}, {"", "Pack"}, {"Addons\\Deep", "Pack"}, {"Addons\\..", "Pack"}, {"\\Addons", "Pack"}}) {
+        package.PackBaseFolder = base;
+        package.PackName = name;
+        EXPECT_TRUE(PackageFolderIsSafe(package)) << base << " | " << name;
+    }
+}
+
+// Any failure inside the run, not only a file's: it ends as a failed run.
+struct FilesOutOfMemory : MemoryFiles {
+    std::vector<std::string> ReadLines(const std::string& path) override {
+        if (path.find("Script_Uninstall_Add") != std::string::npos) throw std::bad_alloc();
+        return MemoryFiles::ReadLines(path);
+    }
+};
+
+TEST_F(InstallRules, RunningOutOfMemoryFailsTheRun) {
+    FilesOutOfMemory files;
+    files.files = disk.files;
+    files.folders = disk.folders;
+    files.Put(target + "\\Resource\\Uninstall.ini", "[A]\r\n");
+    files.Put(setup + "\\Source\\Script_Uninstall_Add.ini", "[A]\r\na\r\n");
+    bool ok = true;
+    EXPECT_NO_THROW(ok = RunInstall(setup, target, package, files, progress));
+    EXPECT_FALSE(ok);
+    EXPECT_FALSE(files.Has(target + "\\Base\\Pack\\Version.ini"));
 }

@@ -43,15 +43,22 @@ std::vector<std::string> MemoryFiles::ReadLines(const std::string& path) {
     return SplitTextLines(it->second);
 }
 
-void MemoryFiles::WriteLines(const std::string& path, const std::vector<std::string>& lines) {
+void MemoryFiles::Replace(const std::string& path, const std::string& bytes) {
     std::string folder = FolderOf(Normal(path));
     if (!folder.empty() && !folders.count(folder)) throw FileError(path, "The system cannot find the path specified.");
-    files[Normal(path)] = JoinTextLines(lines);
+    if (refusedWrites.count(Normal(path))) throw FileError(path, "Access is denied.");
+    if (Has(path)) ++rewrites;
+    files[Normal(path)] = bytes;
 }
 
-void MemoryFiles::RewriteLines(const std::string& path, const std::vector<std::string>& lines) {
-    ++rewrites;
-    WriteLines(path, lines);
+void MemoryFiles::WriteLines(const std::string& path, const std::vector<std::string>& lines) {
+    Replace(path, JoinTextLines(lines));
+}
+
+void MemoryFiles::CopyWholeFile(const std::string& source, const std::string& destination) {
+    auto it = files.find(Normal(source));
+    if (it == files.end()) throw FileError(source, "The system cannot find the file specified.");
+    Replace(destination, it->second);
 }
 
 bool MemoryFiles::CopyPackageFile(const std::string& source, const std::string& destination) {

@@ -1,7 +1,7 @@
 // The install run's file work in memory, for tests of the run's rules without
 // a disk: paths are normalised ("/" as "\", "." and ".." resolved), a file can
-// only be written into a folder that exists, and chosen copies can be made to
-// fail. Pure.
+// only be written into a folder that exists, and chosen copies and writes can
+// be made to fail (a failed write leaves the old file). Pure.
 #pragma once
 #include <map>
 #include <set>
@@ -14,7 +14,8 @@ public:
     std::map<std::string, std::string> files;  // normalised path -> bytes
     std::set<std::string> folders;
     std::set<std::string> refusedCopies;  // destinations no copy can reach
-    int rewrites = 0;
+    std::set<std::string> refusedWrites;  // files that cannot be replaced
+    int rewrites = 0;                     // writes over files that were there
 
     static std::string Normal(const std::string& path);
     void Put(const std::string& path, const std::string& bytes);  // creates the folders too
@@ -24,8 +25,11 @@ public:
     bool FileIsPresent(const std::string& path) override;
     std::vector<std::string> ReadLines(const std::string& path) override;
     void WriteLines(const std::string& path, const std::vector<std::string>& lines) override;
-    void RewriteLines(const std::string& path, const std::vector<std::string>& lines) override;
+    void CopyWholeFile(const std::string& source, const std::string& destination) override;
     bool CopyPackageFile(const std::string& source, const std::string& destination) override;
     void RemoveFile(const std::string& path) override;
     void CreateFolderTree(const std::string& folder) override;
+
+private:
+    void Replace(const std::string& path, const std::string& bytes);
 };

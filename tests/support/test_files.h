@@ -21,3 +21,5 @@ std::string ReadBytes(const std::string& path);
 bool PathExists(const std::string& path);
 void MakeFolders(const std::string& path);
 void RemoveTree(const std::string& path);
+// The names of the entries in a folder, sorted.
+std::vector<std::string> FolderListing(const std::string& folder);
