@@ -139,7 +139,7 @@ void RunStages(SetupRun& run, Wizard& wizard) {
     if (!StampsAllowInstall(run)) return;
     // Exit stays usable behind the owner-less boxes above; once confirmed, nothing is installed.
     if (wizard.WindowClosed) return;
-    DiskFiles files(SourceFolder(run.setupFolder));
+    DiskFiles files;
     wizard.ShowInstallPage([&](InstallProgress& progress) {
         return RunInstall(run.setupFolder, run.ChosenFolder, run.package, files, progress);
     });

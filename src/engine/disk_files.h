@@ -6,10 +6,6 @@
 
 class DiskFiles : public InstallFiles {
 public:
-    DiskFiles() = default;
-    // Takes the setup folder's Source folder from callers that still hand it
-    // over; nothing is written there, so the setup folder may be read-only.
-    explicit DiskFiles(const std::string&) {}
     bool FileIsPresent(const std::string& path) override;
     std::vector<std::string> ReadLines(const std::string& path) override;
     void WriteLines(const std::string& path, const std::vector<std::string>& lines) override;

@@ -6,6 +6,7 @@
 #include "base/package.h"
 #include "base/paths.h"
 #include "base/text_lines.h"
+#include "engine/install_run.h"
 #include "engine/script_safety.h"
 #include "engine/uninstall_merge.h"
 #include "packcheck/refusal.h"
@@ -40,14 +41,15 @@ void CheckPackageFolder(SetupCheck& check, PackageState& state) {
         check.Add(PackIni, FieldLine(state, 3), Severity::Error,
                   "executable " + Quoted(p.PackExeName) + " is unsafe: " + RefusalReason("", p.PackExeName) +
                       "; setup would start a program outside the target");
+    // The verdict is setup's own; the fields are looked at only to say which one is at fault.
+    state.folderSafe = PackageFolderIsSafe(p);
+    if (state.folderSafe) return;
     std::string baseSub = PackageFolderIn("", p.PackBaseFolder, "");
     if (!ScriptLineIsSafe("", p.PackBaseFolder)) {
-        state.folderSafe = false;
         check.Add(PackIni, FieldLine(state, 7), Severity::Error,
                   "base folder " + Quoted(p.PackBaseFolder) + " is unsafe: " + RefusalReason("", p.PackBaseFolder) +
                       "; the package's files and stamps must stay inside the target");
-    } else if (!ScriptLineIsSafe(baseSub, p.PackName)) {
-        state.folderSafe = false;
+    } else {
         check.Add(PackIni, FieldLine(state, 5), Severity::Error,
                   "package name " + Quoted(p.PackName) + " is unsafe: " + RefusalReason(baseSub, p.PackName) +
                       "; the package's files and stamps must stay inside the target");
