@@ -52,5 +52,6 @@ set(PURE_TESTS
 # Test-only pure helpers every fuzz target (tests/fuzz/*_fuzz.cpp) links with.
 set(PURE_FUZZ_SUPPORT
     tests/fuzz/fuzz_support.cpp
+    tests/engine/memory_files.cpp
     tests/engine/uninstall_reference.cpp
 )

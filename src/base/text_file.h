@@ -3,11 +3,17 @@
 // write replaces the file in one step, so a crash, a full disk or a reader
 // holding the file never leaves it half written.
 #pragma once
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "base/text_lines.h"
 
 std::string ReadFileBytes(const std::string& path);
 std::vector<std::string> ReadTextLines(const std::string& path);
+// The whole file read at once into a buffer of its size, split into line views.
+TextBuffer ReadTextBuffer(const std::string& path);
 
 // Creates or replaces the file: the bytes go to ReplacementPath(path) beside
 // it, are flushed to the disk, and that file is renamed over `path`. On any
@@ -16,6 +22,10 @@ std::vector<std::string> ReadTextLines(const std::string& path);
 // attributes of the old one.
 void ReplaceFileBytes(const std::string& path, const std::string& bytes);
 void WriteTextLines(const std::string& path, const std::vector<std::string>& lines);
+// The same replacement with the lines handed over one by one by `produce`,
+// joined and written a piece at a time: a large record is never held twice.
+void WriteTextLineStream(const std::string& path,
+                         const std::function<void(const std::function<void(std::string_view)>&)>& produce);
 // The temporary file a replacement of `path` writes first: "<path>.setup-tmp".
 // One left by a killed run is removed by the next replacement of `path`.
 std::string ReplacementPath(const std::string& path);

@@ -1,5 +1,7 @@
 #include "base/text_lines.h"
 
+#include <cstring>
+
 std::vector<std::string> SplitTextLines(std::string_view bytes) {
     bytes = bytes.substr(0, bytes.find('\x1A'));
     std::vector<std::string> lines;
@@ -21,6 +23,40 @@ std::vector<std::string> SplitTextLines(std::string_view bytes) {
         start = end + 1;
     }
     return lines;
+}
+
+TextBuffer SplitTextBuffer(std::vector<char> bytes) {
+    TextBuffer text;
+    text.bytes = std::move(bytes);
+    if (text.bytes.empty()) return text;
+    char* data = text.bytes.data();
+    size_t size = text.bytes.size();
+    if (const void* stop = std::memchr(data, '\x1A', size)) size = static_cast<size_t>(static_cast<const char*>(stop) - data);
+    size_t count = 0;
+    for (size_t i = 0; i < size; ++i) count += data[i] == '\n';
+    text.lines.reserve(count + 1);
+    size_t start = 0;
+    while (start < size) {
+        const void* newline = std::memchr(data + start, '\n', size - start);
+        size_t end = newline ? static_cast<size_t>(static_cast<const char*>(newline) - data) : size;
+        size_t length = end - start;
+        // A line only shrinks when its carriage returns go, so it stays in its own place.
+        if (std::memchr(data + start, '\r', length)) {
+            size_t kept = start;
+            for (size_t i = start; i < end; ++i) {
+                if (data[i] != '\r') data[kept++] = data[i];
+            }
+            length = kept - start;
+        }
+        text.lines.emplace_back(data + start, length);
+        if (end == size) break;
+        start = end + 1;
+    }
+    return text;
+}
+
+std::vector<std::string> LineStrings(const std::vector<std::string_view>& lines) {
+    return std::vector<std::string>(lines.begin(), lines.end());
 }
 
 std::string JoinTextLines(const std::vector<std::string>& lines) {

@@ -8,10 +8,10 @@
 
 bool DiskFiles::FileIsPresent(const std::string& path) { return ::FileIsPresent(path); }
 
-std::vector<std::string> DiskFiles::ReadLines(const std::string& path) { return ReadTextLines(path); }
+TextBuffer DiskFiles::ReadText(const std::string& path) { return ReadTextBuffer(path); }
 
-void DiskFiles::WriteLines(const std::string& path, const std::vector<std::string>& lines) {
-    WriteTextLines(path, lines);
+void DiskFiles::WriteLineStream(const std::string& path, const std::function<void(const LineSink&)>& produce) {
+    WriteTextLineStream(path, produce);
 }
 
 void DiskFiles::CopyWholeFile(const std::string& source, const std::string& destination) {

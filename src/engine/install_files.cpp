@@ -2,5 +2,5 @@
 
 int CountScriptLines(InstallFiles& files, const std::string& path) {
     if (!files.FileIsPresent(path)) return 0;
-    return static_cast<int>(files.ReadLines(path).size());
+    return static_cast<int>(files.ReadText(path).lines.size());
 }

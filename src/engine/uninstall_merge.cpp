@@ -1,50 +1,86 @@
 #include "engine/uninstall_merge.h"
 
-#include <deque>
+#include <algorithm>
 #include <unordered_map>
 #include <unordered_set>
 
 bool IsSectionHeader(std::string_view line) { return line.find('[') != std::string_view::npos; }
 
-std::vector<std::string> ClearRecord(const std::vector<std::string>& record,
-                                     const std::vector<std::string>& clearScript) {
+void ClearRecord(std::vector<std::string_view>& record, const std::vector<std::string_view>& clearScript) {
     std::unordered_set<std::string_view> listed(clearScript.begin(), clearScript.end());
-    std::vector<std::string> kept;
-    kept.reserve(record.size());
-    for (const auto& line : record) {
-        if (!listed.count(line)) kept.push_back(line);
-    }
-    return kept;
+    record.erase(std::remove_if(record.begin(), record.end(), [&](std::string_view line) { return listed.count(line); }),
+                 record.end());
 }
 
 namespace {
 
-// A line of the record that blocks can go under: an original line or an
-// appended header. Blocks are kept in merge order and written newest first,
-// because each merge puts its block directly under the header.
-struct Anchor {
-    std::string line;
-    std::vector<size_t> blocks;
+// The lines now in the record, as a set of indices: the record's own lines are
+// not copied, only added lines are kept here. Open addressing keeps a large
+// record to a few bytes a line.
+class LineSet {
+public:
+    LineSet(const std::vector<std::string_view>& record, size_t extra) : record_(&record) {
+        size_t capacity = 16;
+        while (capacity < 2 * (record.size() + extra)) capacity *= 2;
+        slots_.assign(capacity, 0);
+        for (size_t i = 0; i < record.size(); ++i) {
+            if (!Contains(record[i])) Place(static_cast<std::uint32_t>(i));
+        }
+    }
+    bool Contains(std::string_view line) const { return slots_[Find(line)] != 0; }
+    void Insert(std::string_view line) {
+        if (Contains(line)) return;
+        extras_.push_back(line);
+        Place(static_cast<std::uint32_t>(extras_.size() - 1) | ExtraBit);
+        if (2 * count_ > slots_.size()) Grow();
+    }
+
+private:
+    static constexpr std::uint32_t ExtraBit = 0x80000000u;
+    std::string_view At(std::uint32_t id) const { return id & ExtraBit ? extras_[id & ~ExtraBit] : (*record_)[id]; }
+    size_t Find(std::string_view line) const {
+        size_t mask = slots_.size() - 1;
+        size_t at = std::hash<std::string_view>()(line) & mask;
+        while (slots_[at] != 0 && At(slots_[at] - 1) != line) at = (at + 1) & mask;
+        return at;
+    }
+    void Place(std::uint32_t id) {
+        slots_[Find(At(id))] = id + 1;
+        ++count_;
+    }
+    void Grow() {
+        std::vector<std::uint32_t> old(slots_.size() * 2, 0);
+        old.swap(slots_);
+        count_ = 0;
+        for (std::uint32_t slot : old) {
+            if (slot) Place(slot - 1);
+        }
+    }
+
+    const std::vector<std::string_view>* record_;
+    std::vector<std::string_view> extras_;
+    std::vector<std::uint32_t> slots_;  // 0 for empty, else an id + 1
+    size_t count_ = 0;
 };
 
 struct AddMerge {
-    std::deque<Anchor> anchors;  // a deque keeps the keys of `headers` in place
-    std::unordered_map<std::string_view, std::vector<size_t>> headers;  // anchors whose line holds "["
-    std::unordered_set<std::string> present;                            // every line now in the record
-    std::vector<std::vector<std::string>> blocks;
-    bool changed = false;
+    MergedRecord& result;
+    const std::vector<std::string_view>& record;
+    LineSet present;
+    // Lines that blocks can go under which hold "[": the record's and appended headers.
+    std::unordered_map<std::string_view, std::vector<std::uint32_t>> headers;
+
+    std::string_view Anchor(std::uint32_t id, const std::vector<std::string_view>& appended) const {
+        return id < record.size() ? record[id] : appended[id - record.size()];
+    }
 };
 
-void AddAnchor(AddMerge& merge, std::string line) {
-    merge.anchors.push_back(Anchor{std::move(line), {}});
-    const std::string& stored = merge.anchors.back().line;
-    if (IsSectionHeader(stored)) merge.headers[stored].push_back(merge.anchors.size() - 1);
-}
-
-void MergeBlock(AddMerge& merge, const std::string& header, std::vector<std::string>& block) {
+void MergeBlock(AddMerge& merge, std::vector<std::string_view>& appended, std::string_view header,
+                std::vector<std::string_view>& block) {
     if (block.empty()) return;
-    size_t index = merge.blocks.size();
-    std::vector<size_t> targets;
+    MergedRecord& result = merge.result;
+    auto index = static_cast<std::uint32_t>(result.blocks.size());
+    std::vector<std::uint32_t> targets;
     if (IsSectionHeader(header)) {
         auto it = merge.headers.find(header);
         if (it != merge.headers.end()) targets = it->second;
@@ -52,56 +88,73 @@ void MergeBlock(AddMerge& merge, const std::string& header, std::vector<std::str
         // Only the empty header lacks "[", and it is merged once, as the last
         // merge of a script without headers, when the record holds only its
         // original lines: a plain scan sees every candidate.
-        for (size_t i = 0; i < merge.anchors.size(); ++i) {
-            if (merge.anchors[i].line == header) targets.push_back(i);
+        auto anchors = static_cast<std::uint32_t>(merge.record.size() + appended.size());
+        for (std::uint32_t id = 0; id < anchors; ++id) {
+            if (merge.Anchor(id, appended) == header) targets.push_back(id);
         }
     }
     if (targets.empty()) {
-        merge.present.insert(header);
-        AddAnchor(merge, header);
-        targets.push_back(merge.anchors.size() - 1);
+        merge.present.Insert(header);
+        appended.push_back(header);
+        auto id = static_cast<std::uint32_t>(merge.record.size() + appended.size() - 1);
+        if (IsSectionHeader(header)) merge.headers[header].push_back(id);
+        targets.push_back(id);
     }
-    for (size_t target : targets) merge.anchors[target].blocks.push_back(index);
-    for (const auto& line : block) merge.present.insert(line);
-    merge.blocks.push_back(std::move(block));
+    for (std::uint32_t target : targets) result.attachments.emplace_back(target, index);
+    for (std::string_view line : block) merge.present.Insert(line);
+    result.blocks.push_back(std::move(block));
     block.clear();
-    merge.changed = true;
+    result.changed = true;
 }
 
 }  // namespace
 
-bool MergeAddScript(std::vector<std::string>& record, const std::vector<std::string>& addScript,
-                    const std::function<void()>& onStep) {
-    AddMerge merge;
-    merge.present.reserve(record.size() * 2 + addScript.size());
-    for (auto& line : record) {
-        merge.present.insert(line);
-        AddAnchor(merge, std::move(line));
+MergedRecord MergeAddScript(const std::vector<std::string_view>& record, const std::vector<std::string_view>& addScript,
+                            const std::function<void()>& onStep) {
+    MergedRecord result;
+    result.record = &record;
+    AddMerge merge{result, record, LineSet(record, addScript.size()), {}};
+    for (size_t i = 0; i < record.size(); ++i) {
+        if (IsSectionHeader(record[i])) merge.headers[record[i]].push_back(static_cast<std::uint32_t>(i));
     }
-    std::string header;
-    std::vector<std::string> block;
+    std::string_view header;
+    std::vector<std::string_view> block;
     bool seen = false;
-    for (const auto& line : addScript) {
+    for (std::string_view line : addScript) {
         onStep();
         if (IsSectionHeader(line)) {
-            if (seen) MergeBlock(merge, header, block);
+            if (seen) MergeBlock(merge, result.appended, header, block);
             header = line;
             seen = true;
-        } else if (!merge.present.count(line)) {
+        } else if (!merge.present.Contains(line)) {
             // The block is built as one CR LF-joined text, so an empty line
             // that would start it leaves it empty and is lost.
             if (!(block.empty() && line.empty())) block.push_back(line);
         }
     }
-    MergeBlock(merge, header, block);
+    MergeBlock(merge, result.appended, header, block);
+    // Each merge put its block directly under the line, so the newest comes first.
+    std::sort(result.attachments.begin(), result.attachments.end(), [](const auto& a, const auto& b) {
+        return a.first != b.first ? a.first < b.first : a.second > b.second;
+    });
+    return result;
+}
 
-    record.clear();
-    for (auto& anchor : merge.anchors) {
-        record.push_back(std::move(anchor.line));
-        for (auto it = anchor.blocks.rbegin(); it != anchor.blocks.rend(); ++it) {
-            const auto& lines = merge.blocks[*it];
-            record.insert(record.end(), lines.begin(), lines.end());
+void MergedRecord::ForEachLine(const std::function<void(std::string_view)>& sink) const {
+    static const std::vector<std::string_view> none;
+    const std::vector<std::string_view>& lines = record ? *record : none;
+    size_t next = 0;
+    auto anchors = lines.size() + appended.size();
+    for (size_t id = 0; id < anchors; ++id) {
+        sink(id < lines.size() ? lines[id] : appended[id - lines.size()]);
+        for (; next < attachments.size() && attachments[next].first == id; ++next) {
+            for (std::string_view line : blocks[attachments[next].second]) sink(line);
         }
     }
-    return merge.changed;
+}
+
+std::vector<std::string> MergedRecord::Lines() const {
+    std::vector<std::string> lines;
+    ForEachLine([&](std::string_view line) { lines.emplace_back(line); });
+    return lines;
 }

@@ -57,10 +57,10 @@ bool DryRunFiles::FileIsPresent(const std::string& path) {
     return (place.root == Place::Root::Setup ? setup_ : target_).IsPresent(place.relative);
 }
 
-std::vector<std::string> DryRunFiles::ReadLines(const std::string& path) {
+TextBuffer DryRunFiles::ReadText(const std::string& path) {
     auto now = Now(Locate(path));
     if (!now || now->folder) throw FileError(path, "The system cannot find the file specified.");
-    return SplitTextLines(now->bytes);
+    return SplitTextBuffer(std::vector<char>(now->bytes.begin(), now->bytes.end()));
 }
 
 void DryRunFiles::Replace(const std::string& path, Change change, const std::string& bytes) {
@@ -76,10 +76,12 @@ void DryRunFiles::Replace(const std::string& path, Change change, const std::str
     Put(change.place, {true, false, bytes});
 }
 
-void DryRunFiles::WriteLines(const std::string& path, const std::vector<std::string>& lines) {
+void DryRunFiles::WriteLineStream(const std::string& path, const std::function<void(const LineSink&)>& produce) {
     Place place = Locate(path);
     bool existed = Now(place).has_value();
-    Replace(path, {existed ? Change::Kind::Rewrite : Change::Kind::Write, place, {}, false}, JoinTextLines(lines));
+    std::string bytes;
+    produce([&](std::string_view line) { bytes.append(line).append("\r\n"); });
+    Replace(path, {existed ? Change::Kind::Rewrite : Change::Kind::Write, place, {}, false}, bytes);
 }
 
 void DryRunFiles::CopyWholeFile(const std::string& source, const std::string& destination) {

@@ -41,3 +41,11 @@ TEST(TextLines, CommentLines) {
     EXPECT_FALSE(IsCommentLine(" //"));
     EXPECT_FALSE(IsCommentLine("/"));
 }
+
+TEST(TextLines, TheInPlaceSplitterTakesTheSameRules) {
+    for (std::string bytes : {"", "a", "a\r\nb\nc", "a\rb\r\n\r\n", "x\n\x1Ay\n", "\r\r\n\n", "end\n"}) {
+        TextBuffer buffer = SplitTextBuffer(std::vector<char>(bytes.begin(), bytes.end()));
+        EXPECT_EQ(LineStrings(buffer.lines), SplitTextLines(bytes)) << bytes;
+    }
+}
+

@@ -287,9 +287,9 @@ TEST_F(InstallRules, PackageFolderOutsideTheTargetInstallsNothing) {
 
 // Any failure inside the run, not only a file's: it ends as a failed run.
 struct FilesOutOfMemory : MemoryFiles {
-    std::vector<std::string> ReadLines(const std::string& path) override {
+    TextBuffer ReadText(const std::string& path) override {
         if (path.find("Script_Uninstall_Add") != std::string::npos) throw std::bad_alloc();
-        return MemoryFiles::ReadLines(path);
+        return MemoryFiles::ReadText(path);
     }
 };
 

@@ -37,10 +37,10 @@ std::string MemoryFiles::Bytes(const std::string& path) const {
 
 bool MemoryFiles::FileIsPresent(const std::string& path) { return Has(path); }
 
-std::vector<std::string> MemoryFiles::ReadLines(const std::string& path) {
+TextBuffer MemoryFiles::ReadText(const std::string& path) {
     auto it = files.find(Normal(path));
     if (it == files.end()) throw FileError(path, "The system cannot find the file specified.");
-    return SplitTextLines(it->second);
+    return SplitTextBuffer(std::vector<char>(it->second.begin(), it->second.end()));
 }
 
 void MemoryFiles::Replace(const std::string& path, const std::string& bytes) {
@@ -51,8 +51,10 @@ void MemoryFiles::Replace(const std::string& path, const std::string& bytes) {
     files[Normal(path)] = bytes;
 }
 
-void MemoryFiles::WriteLines(const std::string& path, const std::vector<std::string>& lines) {
-    Replace(path, JoinTextLines(lines));
+void MemoryFiles::WriteLineStream(const std::string& path, const std::function<void(const LineSink&)>& produce) {
+    std::string bytes;
+    produce([&](std::string_view line) { bytes.append(line).append("\r\n"); });
+    Replace(path, bytes);
 }
 
 void MemoryFiles::CopyWholeFile(const std::string& source, const std::string& destination) {

@@ -23,8 +23,8 @@ public:
     bool Has(const std::string& path) const { return files.count(Normal(path)) != 0; }
 
     bool FileIsPresent(const std::string& path) override;
-    std::vector<std::string> ReadLines(const std::string& path) override;
-    void WriteLines(const std::string& path, const std::vector<std::string>& lines) override;
+    TextBuffer ReadText(const std::string& path) override;
+    void WriteLineStream(const std::string& path, const std::function<void(const LineSink&)>& produce) override;
     void CopyWholeFile(const std::string& source, const std::string& destination) override;
     bool CopyPackageFile(const std::string& source, const std::string& destination) override;
     void RemoveFile(const std::string& path) override;

@@ -11,12 +11,21 @@
 
 using Lines = std::vector<std::string>;
 
-static Lines Merged(Lines record, const Lines& script, bool* changed = nullptr, int* steps = nullptr) {
+using Views = std::vector<std::string_view>;
+
+static Lines Merged(const Lines& record, const Lines& script, bool* changed = nullptr, int* steps = nullptr) {
     int count = 0;
-    bool result = MergeAddScript(record, script, [&] { ++count; });
-    if (changed) *changed = result;
+    Views recordViews(record.begin(), record.end());
+    MergedRecord merged = MergeAddScript(recordViews, Views(script.begin(), script.end()), [&] { ++count; });
+    if (changed) *changed = merged.changed;
     if (steps) *steps = count;
-    return record;
+    return merged.Lines();
+}
+
+static Lines Cleared(const Lines& record, const Lines& clearScript) {
+    Views kept(record.begin(), record.end());
+    ClearRecord(kept, Views(clearScript.begin(), clearScript.end()));
+    return Lines(kept.begin(), kept.end());
 }
 
 TEST(UninstallMerge, BlocksGoUnderTheirHeaderOrAreAppendedAsNewSections) {
@@ -65,8 +74,8 @@ TEST(UninstallMerge, EmptyEntryLinesFollowTheJoinedBlockText) {
 }
 
 TEST(UninstallMerge, ClearDropsListedLinesHeadersIncluded) {
-    EXPECT_EQ(ClearRecord({"[A]", "a", "b", "[B]", "a"}, {"[A]", "a", "zz"}), (Lines{"b", "[B]"}));
-    EXPECT_EQ(ClearRecord({"x", "X", " x"}, {"x"}), (Lines{"X", " x"}));
+    EXPECT_EQ(Cleared({"[A]", "a", "b", "[B]", "a"}, {"[A]", "a", "zz"}), (Lines{"b", "[B]"}));
+    EXPECT_EQ(Cleared({"x", "X", " x"}, {"x"}), (Lines{"X", " x"}));
 }
 
 // Random files over a small alphabet, so headers, duplicates and empty lines

@@ -3,7 +3,9 @@
 #include <vector>
 
 #include "base/text_lines.h"
+#include "engine/memory_files.h"
 #include "engine/uninstall_merge.h"
+#include "engine/uninstall_records.h"
 
 namespace {
 
@@ -69,12 +71,12 @@ void ReferenceUninstallPhase(UninstallFiles& files, int& steps) {
 }
 
 void FastUninstallPhase(UninstallFiles& files, int& steps) {
-    if (files.clearScript && files.record) {
-        files.record = JoinTextLines(ClearRecord(SplitTextLines(*files.record), SplitTextLines(*files.clearScript)));
-    }
-    if (files.addScript) {
-        std::vector<std::string> record = files.record ? SplitTextLines(*files.record) : std::vector<std::string>{};
-        bool changed = MergeAddScript(record, SplitTextLines(*files.addScript), [&] { ++steps; });
-        if (changed && files.record) files.record = JoinTextLines(record);
-    }
+    MemoryFiles disk;
+    RecordPaths paths{"T\\Resource\\Uninstall.ini", "T\\Resource\\InstallComponents.ini",
+                      "S\\Source\\Script_Uninstall_Clear.ini", "S\\Source\\Script_Uninstall_Add.ini"};
+    if (files.record) disk.Put(paths.record, *files.record);
+    if (files.clearScript) disk.Put(paths.clearScript, *files.clearScript);
+    if (files.addScript) disk.Put(paths.addScript, *files.addScript);
+    ApplyUninstallScripts(disk, paths, [&] { ++steps; });
+    if (files.record) files.record = disk.Bytes(paths.record);
 }

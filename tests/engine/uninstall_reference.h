@@ -16,6 +16,5 @@ struct UninstallFiles {
 // then the add script when present. Counts one step per add script line.
 void ReferenceUninstallPhase(UninstallFiles& files, int& steps);
 
-// The same phase through the program's fast merge, reading and writing the
-// record the way the program does (split once, rewrite only when changed).
+// The same phase as the program runs it, on files held in memory.
 void FastUninstallPhase(UninstallFiles& files, int& steps);
