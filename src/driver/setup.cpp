@@ -43,11 +43,18 @@ void InitStartupState(SetupRun& run) {
 // About page, copy stage and folder stage, with Back between them. False when
 // the window was closed; otherwise ChosenFolder is the target folder.
 bool ChooseTarget(SetupRun& run, Wizard& wizard, bool& offerOtherCopies) {
+    // Pruning the copy records is housekeeping nothing on the about page shows,
+    // so it runs once that page is on the screen rather than before it.
+    bool pruned = false;
+    auto prune = [&] {
+        if (!pruned) PruneCopyRecords("", "", "");
+        pruned = true;
+    };
     enum class Stage { About, Copies, Folder } stage = Stage::About;
     for (;;) {
         switch (stage) {
             case Stage::About:
-                wizard.ShowAboutPage(LoadAboutText(run.setupFolder, wizard.CurrentLanguage));
+                wizard.ShowAboutPage(LoadAboutText(run.setupFolder, wizard.CurrentLanguage), prune);
                 if (wizard.WindowClosed) return false;
                 stage = Stage::Copies;
                 break;
@@ -129,7 +136,6 @@ void AskClosingQuestions(SetupRun& run, bool offerOtherCopies) {
 void RunStages(SetupRun& run, Wizard& wizard) {
     wizard.ShowLanguagePage();
     if (wizard.WindowClosed) return;
-    PruneCopyRecords("", "", "");
     LoadMessages(run.texts, run.setupFolder, run.package.PackProgramName, wizard.CurrentLanguage,
                  MessageScope::Whole);
     bool offerOtherCopies = false;

@@ -30,7 +30,14 @@ void Wizard::ApplyButton(HWND button, ButtonState state) {
     if (state != ButtonState::Unchanged) EnableWindow(button, state == ButtonState::Enabled);
 }
 
-void Wizard::RunPage() { ::RunPage(MainWindow, [this] { tip_.UpdateHoverTip(); }); }
+void Wizard::RunPage(const std::function<void()>& onceShown) {
+    bool shown = false;
+    ::RunPage(MainWindow, [&] {
+        if (!shown && onceShown) onceShown();
+        shown = true;
+        tip_.UpdateHoverTip();
+    });
+}
 
 int Wizard::ShowOwnedBox(const std::string& text, const std::string& caption, UINT flags) {
     return MessageBoxA(MainWindow, text.c_str(), caption.c_str(), flags);
@@ -92,7 +99,7 @@ void Wizard::ShowLanguagePage() {
     list.Remove();
 }
 
-void Wizard::ShowAboutPage(const std::string& aboutText) {
+void Wizard::ShowAboutPage(const std::string& aboutText, const std::function<void()>& onceShown) {
     const PageSpec& page = PageOf(PageId::About);
     Framed box;
     {
@@ -105,7 +112,7 @@ void Wizard::ShowAboutPage(const std::string& aboutText) {
         box = {Create(*page.frame), Create(*page.control, aboutText)};
         MakeReadOnly(box.control);
     }
-    RunPage();
+    RunPage(onceShown);
     box.Remove();
 }
 
@@ -185,13 +192,11 @@ void Wizard::ShowFolderPage() {
 
 void Wizard::ShowInstallPage(const std::function<bool(InstallProgress&)>& install) {
     const PageSpec& page = PageOf(PageId::Install);
-    auto frozen = std::make_unique<FrozenPainting>(MainWindow);
     SetHeader(page);
     ApplyButton(NextButton, page.next);
     ApplyButton(BackButton, page.back);
     EnableWindow(ExitButton, FALSE);
     InstallPage progress(MainWindow, fonts_, texts_.LblElapsed);
-    frozen.reset();  // the page is painted once, before the run's first step
     bool installOk = install(progress);
     progress.FinishProgressSteps();
     if (installOk) {

@@ -30,7 +30,8 @@ public:
     // Builds the window; with language files, runs the language page until
     // Next or the window is closed, leaving CurrentLanguage set.
     void ShowLanguagePage();
-    void ShowAboutPage(const std::string& aboutText);
+    // `onceShown` runs once the page is on the screen, before it takes any input.
+    void ShowAboutPage(const std::string& aboutText, const std::function<void()>& onceShown = nullptr);
     // With two or more copies, shows the list and returns true; ChosenFolder
     // is then the picked copy's folder, else the one copy's folder or "".
     bool ShowCopyListPage(const FoundCopyTable& copies);
@@ -59,7 +60,7 @@ private:
     HWND Create(const ControlSpec& spec, const std::string& text = "");
     void SetHeader(const PageSpec& page);
     void ApplyButton(HWND button, ButtonState state);
-    void RunPage();
+    void RunPage(const std::function<void()>& onceShown = nullptr);
     void EndPage(bool back);
     void HandleCopyListSelection();
     void HandleLanguageListSelection();
