@@ -93,29 +93,10 @@ HWND VisibleBox(DWORD pid, const char* caption) {
     return box && GetDlgItem(box, 0xFFFF) ? box : nullptr;
 }
 
-struct ChildQuery {
-    HWND parent;
-    RECT wanted;
-    HWND found;
-};
-
-BOOL CALLBACK MatchChildRect(HWND child, LPARAM param) {
-    auto* query = reinterpret_cast<ChildQuery*>(param);
-    RECT rect;
-    GetWindowRect(child, &rect);
-    MapWindowPoints(nullptr, query->parent, reinterpret_cast<POINT*>(&rect), 2);
-    if (EqualRect(&rect, &query->wanted)) {
-        query->found = child;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 // The page header: the static at the header's place, in both programs.
 bool ShowsHeader(HWND main, const std::string& header) {
-    ChildQuery query{main, {80, 76, 80 + 340, 76 + 28}, nullptr};
-    EnumChildWindows(main, MatchChildRect, reinterpret_cast<LPARAM>(&query));
-    return query.found && IsWindowVisible(query.found) && StoredText(query.found) == header;
+    HWND label = ChildAt(main, 80, 76, 340, 28);
+    return label && IsWindowVisible(label) && StoredText(label) == header;
 }
 
 // Returns once the window's thread takes messages again: the page is painted

@@ -246,3 +246,29 @@ void PickFolderInBrowser(HWND browser, DWORD pid, const std::string& folder) {
     PressDialogButton(browser, IDOK);
     WaitGone(browser);
 }
+
+namespace {
+struct ChildQuery {
+    HWND parent;
+    RECT wanted;
+    HWND found;
+};
+
+BOOL CALLBACK MatchChildRect(HWND child, LPARAM param) {
+    auto* query = reinterpret_cast<ChildQuery*>(param);
+    RECT rect;
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, query->parent, reinterpret_cast<POINT*>(&rect), 2);
+    if (EqualRect(&rect, &query->wanted)) {
+        query->found = child;
+        return FALSE;
+    }
+    return TRUE;
+}
+}  // namespace
+
+HWND ChildAt(HWND parent, int x, int y, int width, int height) {
+    ChildQuery query{parent, {x, y, x + width, y + height}, nullptr};
+    EnumChildWindows(parent, MatchChildRect, reinterpret_cast<LPARAM>(&query));
+    return query.found;
+}

@@ -62,5 +62,8 @@ void ClickButton(HWND mainWindow, int id);
 void ClickListItem(HWND mainWindow, int listId, int index);
 // The texts of a list box's items.
 std::vector<std::string> ListItems(HWND list);
+// The child of `parent` at that client rectangle: the wizard's header label and
+// page text boxes have no id of their own.
+HWND ChildAt(HWND parent, int x, int y, int width, int height);
 // Puts `folder` into the folder browser's tree and presses OK.
 void PickFolderInBrowser(HWND browser, DWORD pid, const std::string& folder);

@@ -106,34 +106,6 @@ void WizardRun::Start() {
     if (!main) throw std::runtime_error("the main window did not appear");
 }
 
-namespace {
-struct ChildQuery {
-    HWND parent;
-    RECT wanted;
-    HWND found;
-};
-
-BOOL CALLBACK MatchChildRect(HWND child, LPARAM param) {
-    auto* query = reinterpret_cast<ChildQuery*>(param);
-    RECT rect;
-    GetWindowRect(child, &rect);
-    MapWindowPoints(nullptr, query->parent, reinterpret_cast<POINT*>(&rect), 2);
-    if (EqualRect(&rect, &query->wanted)) {
-        query->found = child;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// The main window's child at that client rectangle: the header label and the
-// page text boxes have no id of their own.
-HWND ChildAt(HWND parent, int x, int y, int width, int height) {
-    ChildQuery query{parent, {x, y, x + width, y + height}, nullptr};
-    EnumChildWindows(parent, MatchChildRect, reinterpret_cast<LPARAM>(&query));
-    return query.found;
-}
-}  // namespace
-
 std::string WizardRun::Header() {
     HWND label = ChildAt(main, 80, 76, 340, 28);
     return label ? WindowText(label) : "<no header>";
