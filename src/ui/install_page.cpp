@@ -4,12 +4,14 @@
 
 #include "base/elapsed_time.h"
 
-// Under Wine a themed bar repaints at once when it moves (some 10 ms), a look
+// Under Wine a themed bar repaints at once when it moves (some 8 ms), a look
 // at the queue costs some 50 microseconds and a label text repaints too, so the
-// label is set only when its text changes, the queue is drained at most every
-// 20 ms (as lively as a 50 Hz screen) and the bar moves at most every 100 ms,
-// the first time 100 ms into the run; its last position is shown once the
-// steps are over.
+// label is set only when its second changes, the queue is drained at most
+// every 20 ms (as lively as a 50 Hz screen) and the bar moves at most every
+// 100 ms, the first time 100 ms into the run. The page is first painted by the
+// first drain, 20 ms into the run, so a short run paints it only once, behind
+// its result box. The last position is left for the loop after the run to
+// paint, so the result box does not wait on the bar.
 static const DWORD PumpInterval = 20;
 static const DWORD BarInterval = 100;
 
@@ -18,11 +20,8 @@ InstallPage::InstallPage(HWND window, const Fonts& fonts, std::string elapsedLab
       elapsedLabel_(CreateControl(Layout::ElapsedLabel, elapsedLabel, window, fonts)),
       lblElapsed_(std::move(elapsedLabel)),
       StartTick(GetTickCount()),
-      shownElapsedText_(lblElapsed_),
       lastBarTick_(GetTickCount()),
-      lastPumpTick_(GetTickCount() - PumpInterval) {
-    UpdateWindow(window);
-}
+      lastPumpTick_(GetTickCount()) {}
 
 InstallPage::~InstallPage() {
     DestroyWindow(progressBar_);
@@ -41,16 +40,25 @@ void InstallPage::MoveBar(DWORD now) {
     lastBarTick_ = now;
 }
 
+void InstallPage::MoveBarUnpainted() {
+    SendMessageA(progressBar_, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(progressBar_, PBM_SETPOS, static_cast<WPARAM>(wantedPosition_), 0);
+    SendMessageA(progressBar_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(progressBar_, nullptr, TRUE);
+    shownPosition_ = wantedPosition_;
+}
+
 void InstallPage::ShowProgressStep(int position) {
     DWORD now = GetTickCount();
-    std::string text = lblElapsed_ + " " + FormatElapsedTime(ElapsedSince(StartTick, now));
-    if (text != shownElapsedText_) {
-        SetWindowTextA(elapsedLabel_, text.c_str());
-        shownElapsedText_ = text;
+    int seconds = ElapsedSince(StartTick, now) / 1000;
+    if (seconds < 0) seconds = 0;
+    if (seconds != shownSeconds_) {
+        SetWindowTextA(elapsedLabel_, (lblElapsed_ + " " + FormatElapsedTime(seconds * 1000)).c_str());
+        shownSeconds_ = seconds;
     }
     // The bar clamps the position to its range; so does the bookkeeping.
     wantedPosition_ = position < 0 ? 0 : position > rangeTop_ ? rangeTop_ : position;
-    if (wantedPosition_ != shownPosition_ && (wantedPosition_ == rangeTop_ || now - lastBarTick_ >= BarInterval)) {
+    if (wantedPosition_ != shownPosition_ && wantedPosition_ != rangeTop_ && now - lastBarTick_ >= BarInterval) {
         MoveBar(now);
     }
     if (now - lastPumpTick_ >= PumpInterval) {
@@ -60,7 +68,7 @@ void InstallPage::ShowProgressStep(int position) {
 }
 
 void InstallPage::FinishProgressSteps() {
-    if (wantedPosition_ != shownPosition_) MoveBar(GetTickCount());
+    if (wantedPosition_ != shownPosition_) MoveBarUnpainted();
 }
 
 bool InstallPage::RepostPumpedQuit() {

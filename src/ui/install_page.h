@@ -16,9 +16,10 @@ public:
     void SetProgressRange(int total) override;
     // Moves the bar, shows the elapsed time, drains the queue. The bar and the
     // queue are looked after at most every few milliseconds, the label only
-    // when its text changes.
+    // when its second changes.
     void ShowProgressStep(int position) override;
-    // Shows the position of the last step if the bar has not caught up yet.
+    // Puts the bar at the last step's position if it has not caught up yet;
+    // the next message loop paints it.
     void FinishProgressSteps();
     // The quit the pump took off the queue (the window was destroyed during
     // the run), posted again so that the page loop after the run ends.
@@ -29,6 +30,7 @@ public:
 
 private:
     void MoveBar(DWORD now);
+    void MoveBarUnpainted();
     void PumpMessages();
     bool PumpOneMessage(MSG& message);
 
@@ -36,7 +38,7 @@ private:
     HWND elapsedLabel_;
     std::string lblElapsed_;
     DWORD StartTick;  // tick count at the start of the install run
-    std::string shownElapsedText_;
+    int shownSeconds_ = -1;  // the whole seconds the label shows; none yet
     int rangeTop_ = 100;  // the control's own default range
     int shownPosition_ = 0;
     int wantedPosition_ = 0;

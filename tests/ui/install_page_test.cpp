@@ -179,6 +179,7 @@ TEST_F(InstallPageTest, AQuitTakenByThePumpStillEndsTheFinalWait) {
     PageSeen seen = Install(
         [](InstallProgress& progress) {
             PostQuitMessage(0);
+            Sleep(25);  // the pump's first look at the queue comes 20 ms into the run
             return Steps(progress, 1, 1);
         },
         true);
