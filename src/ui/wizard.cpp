@@ -67,8 +67,8 @@ void Wizard::ShowLanguagePage() {
     Create(Layout::BottomRule);
     Create(Layout::VersionLabel, productLine_);
     HWND banner = Create(Layout::Banner);
-    HBITMAP bitmap = LoadBitmapA(GetModuleHandleA(nullptr), "BGIMAGE");
-    SendMessageA(banner, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
+    bannerImage_.reset(LoadBitmapA(GetModuleHandleA(nullptr), "BGIMAGE"));
+    SendMessageA(banner, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bannerImage_.get()));
     Create(Layout::TitleFrame);
     Create(Layout::TitlePanel);
     Create(Layout::PackageTitle, package_.PackTitle);

@@ -71,6 +71,7 @@ private:
     Catalogue& texts_;
     const std::string productLine_;
     Fonts fonts_;
+    GdiObject bannerImage_;  // shown by the banner, which does not own it
     HWND MainWindow = nullptr;
     HWND HeaderLabel = nullptr;
     HWND BackButton = nullptr;
