@@ -24,7 +24,7 @@ struct Rect {
 
 enum class FontKind { None, Normal, Title };
 
-struct ControlSpec {
+struct ControlTemplate {
     const char* className;
     DWORD style;  // complete, WS_CHILD | WS_VISIBLE included for child controls
     Rect rect;
@@ -43,27 +43,27 @@ constexpr DWORD TextBoxStyle = ChildStyle | WS_VSCROLL | ES_MULTILINE;
 constexpr DWORD FrameStyle = ChildStyle | SS_ETCHEDFRAME;
 
 // The permanent controls, in the order they are made (which is their Z order).
-constexpr ControlSpec BottomRule{"static", ChildStyle | SS_ETCHEDHORZ, {10, 288, 475, 10}, 0, FontKind::None};
-constexpr ControlSpec VersionLabel{"static", ChildStyle | WS_DISABLED, {12, 302, 210, 14}, 0, FontKind::Normal};
-constexpr ControlSpec Banner{"static", ChildStyle | SS_BITMAP | SS_CENTERIMAGE, {0, 0, 495, 58}, 0, FontKind::None};
-constexpr ControlSpec TitleFrame{"static", FrameStyle, {130, 20, 340, 24}, 0, FontKind::None};
-constexpr ControlSpec TitlePanel{"static", ChildStyle, {131, 21, 337, 21}, 0, FontKind::None};
-constexpr ControlSpec PackageTitle{"static", ChildStyle | SS_CENTER, {138, 25, 300, 15}, 0, FontKind::Title};
-constexpr ControlSpec ExitButton{"button", ChildStyle, {380, 298, 100, 22}, CmdExit, FontKind::Normal};
-constexpr ControlSpec NextButton{"button", ChildStyle, {270, 298, 100, 22}, CmdNext, FontKind::Normal};
-constexpr ControlSpec BackButton{"button", ChildStyle, {160, 298, 100, 22}, CmdBack, FontKind::Normal};
-constexpr ControlSpec HeaderLabel{"static", ChildStyle, {80, 76, 340, 28}, 0, FontKind::Title};
+constexpr ControlTemplate BottomRule{"static", ChildStyle | SS_ETCHEDHORZ, {10, 288, 475, 10}, 0, FontKind::None};
+constexpr ControlTemplate VersionLabel{"static", ChildStyle | WS_DISABLED, {12, 302, 210, 14}, 0, FontKind::Normal};
+constexpr ControlTemplate Banner{"static", ChildStyle | SS_BITMAP | SS_CENTERIMAGE, {0, 0, 495, 58}, 0, FontKind::None};
+constexpr ControlTemplate TitleFrame{"static", FrameStyle, {130, 20, 340, 24}, 0, FontKind::None};
+constexpr ControlTemplate TitlePanel{"static", ChildStyle, {131, 21, 337, 21}, 0, FontKind::None};
+constexpr ControlTemplate PackageTitle{"static", ChildStyle | SS_CENTER, {138, 25, 300, 15}, 0, FontKind::Title};
+constexpr ControlTemplate ExitButton{"button", ChildStyle, {380, 298, 100, 22}, CmdExit, FontKind::Normal};
+constexpr ControlTemplate NextButton{"button", ChildStyle, {270, 298, 100, 22}, CmdNext, FontKind::Normal};
+constexpr ControlTemplate BackButton{"button", ChildStyle, {160, 298, 100, 22}, CmdBack, FontKind::Normal};
+constexpr ControlTemplate HeaderLabel{"static", ChildStyle, {80, 76, 340, 28}, 0, FontKind::Title};
 
 // Page controls: a framed list or text box, the copy list's tip, the progress pair.
-constexpr ControlSpec LanguageFrame{"static", FrameStyle, {43, 104, 405, 156}, 0, FontKind::None};
-constexpr ControlSpec LanguageList{"listbox", ListStyle, {45, 106, 400, 152}, CmdLanguageList, FontKind::Normal};
-constexpr ControlSpec TextFrame{"static", FrameStyle, {73, 105, 344, 156}, 0, FontKind::None};
-constexpr ControlSpec TextBox{"edit", TextBoxStyle, {75, 107, 340, 152}, 0, FontKind::Normal};
-constexpr ControlSpec CopyListFrame{"static", FrameStyle, {23, 109, 445, 154}, 0, FontKind::None};
-constexpr ControlSpec CopyList{"listbox", ListStyle, {25, 111, 440, 150}, CmdCopyList, FontKind::Normal};
-constexpr ControlSpec TipWindow{"tooltips_class32", WS_POPUP, {0, 0, 0, 0}, 0, FontKind::Normal};
-constexpr ControlSpec ProgressBar{"msctls_progress32", ChildStyle, {80, 163, 340, 20}, 0, FontKind::Normal};
-constexpr ControlSpec ElapsedLabel{"static", ChildStyle, {80, 266, 340, 20}, 0, FontKind::Normal};
+constexpr ControlTemplate LanguageFrame{"static", FrameStyle, {43, 104, 405, 156}, 0, FontKind::None};
+constexpr ControlTemplate LanguageList{"listbox", ListStyle, {45, 106, 400, 152}, CmdLanguageList, FontKind::Normal};
+constexpr ControlTemplate TextFrame{"static", FrameStyle, {73, 105, 344, 156}, 0, FontKind::None};
+constexpr ControlTemplate TextBox{"edit", TextBoxStyle, {75, 107, 340, 152}, 0, FontKind::Normal};
+constexpr ControlTemplate CopyListFrame{"static", FrameStyle, {23, 109, 445, 154}, 0, FontKind::None};
+constexpr ControlTemplate CopyList{"listbox", ListStyle, {25, 111, 440, 150}, CmdCopyList, FontKind::Normal};
+constexpr ControlTemplate TipWindow{"tooltips_class32", WS_POPUP, {0, 0, 0, 0}, 0, FontKind::Normal};
+constexpr ControlTemplate ProgressBar{"msctls_progress32", ChildStyle, {80, 163, 340, 20}, 0, FontKind::Normal};
+constexpr ControlTemplate ElapsedLabel{"static", ChildStyle, {80, 266, 340, 20}, 0, FontKind::Normal};
 
 constexpr int ListItemHeight = 13;  // the list boxes' rows, for the hover tip
 
@@ -74,17 +74,17 @@ enum class ButtonState { Unchanged, Enabled, Disabled };
 
 // One page: its header (a catalogue text, or a fixed one on the language page),
 // the framed control it shows, and what it does to the Next and Back buttons.
-struct PageSpec {
+struct PageEntry {
     PageId id;
     std::string Catalogue::*header;  // nullptr: the fixed text below
     const char* fixedHeader;
-    const ControlSpec* frame;
-    const ControlSpec* control;
+    const ControlTemplate* frame;
+    const ControlTemplate* control;
     ButtonState next;
     ButtonState back;
 };
 
-constexpr PageSpec Pages[] = {
+constexpr PageEntry Pages[] = {
     {PageId::Language, nullptr, "Please select a language:", &Layout::LanguageFrame, &Layout::LanguageList,
      ButtonState::Disabled, ButtonState::Disabled},
     {PageId::About, &Catalogue::LblAboutPackage, nullptr, &Layout::TextFrame, &Layout::TextBox, ButtonState::Enabled,
@@ -97,4 +97,4 @@ constexpr PageSpec Pages[] = {
      ButtonState::Disabled},
 };
 
-constexpr const PageSpec& PageOf(PageId id) { return Pages[static_cast<int>(id)]; }
+constexpr const PageEntry& PageOf(PageId id) { return Pages[static_cast<int>(id)]; }

@@ -59,8 +59,9 @@ HWND CreateControl(const std::string& className, const std::string& text, DWORD 
     return CreateWindowWith(className, text, style, rect, parent, id, font, nullptr);
 }
 
-HWND CreateControl(const ControlSpec& spec, const std::string& text, HWND parent, const Fonts& fonts) {
-    return CreateControl(spec.className, text, spec.style, spec.rect, parent, spec.id, fonts.Of(spec.font));
+HWND CreateControl(const ControlTemplate& control, const std::string& text, HWND parent, const Fonts& fonts) {
+    return CreateControl(control.className, text, control.style, control.rect, parent, control.id,
+                         fonts.Of(control.font));
 }
 
 // The progress bar and tooltip classes live in the common controls. The library

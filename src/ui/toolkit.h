@@ -37,7 +37,7 @@ int CenteredTop(int height);
 HWND CreateControl(const std::string& className, const std::string& text, DWORD style, const Rect& rect, HWND parent,
                    int id, HFONT font);
 // A control of the layout on `parent`.
-HWND CreateControl(const ControlSpec& spec, const std::string& text, HWND parent, const Fonts& fonts);
+HWND CreateControl(const ControlTemplate& control, const std::string& text, HWND parent, const Fonts& fonts);
 
 // Registers the class "myWindow" with `procedure` and creates the centred main
 // window (not shown); `owner` reaches the procedure as the window's user data.

@@ -17,11 +17,11 @@ Wizard::~Wizard() {
     if (MainWindow && IsWindow(MainWindow)) SetWindowLongPtrA(MainWindow, GWLP_USERDATA, 0);
 }
 
-HWND Wizard::Create(const ControlSpec& spec, const std::string& text) {
-    return CreateControl(spec, text, MainWindow, fonts_);
+HWND Wizard::Create(const ControlTemplate& control, const std::string& text) {
+    return CreateControl(control, text, MainWindow, fonts_);
 }
 
-void Wizard::SetHeader(const PageSpec& page) {
+void Wizard::SetHeader(const PageEntry& page) {
     const std::string& text = page.header ? texts_.*page.header : std::string(page.fixedHeader);
     SetWindowTextA(HeaderLabel, text.c_str());
 }
@@ -56,7 +56,7 @@ struct Framed {
 }  // namespace
 
 void Wizard::ShowLanguagePage() {
-    const PageSpec& page = PageOf(PageId::Language);
+    const PageEntry& page = PageOf(PageId::Language);
     WindowClosed = false;
     fonts_.Create();
     MainWindow = CreateMainWindow(package_.PackTitle, MainWindowProc, this);
@@ -100,7 +100,7 @@ void Wizard::ShowLanguagePage() {
 }
 
 void Wizard::ShowAboutPage(const std::string& aboutText, const std::function<void()>& onceShown) {
-    const PageSpec& page = PageOf(PageId::About);
+    const PageEntry& page = PageOf(PageId::About);
     Framed box;
     {
         FrozenPainting frozen(MainWindow);
@@ -117,7 +117,7 @@ void Wizard::ShowAboutPage(const std::string& aboutText, const std::function<voi
 }
 
 bool Wizard::ShowCopyListPage(const FoundCopyTable& copies) {
-    const PageSpec& page = PageOf(PageId::CopyList);
+    const PageEntry& page = PageOf(PageId::CopyList);
     ApplyButton(BackButton, page.back);
     PickedExe = copies.FoundCopies[0];
     if (copies.listCreated) {
@@ -163,7 +163,7 @@ std::string Wizard::CheckPickedFolder(const std::string& picked) {
 }
 
 void Wizard::ShowFolderPage() {
-    const PageSpec& page = PageOf(PageId::Folder);
+    const PageEntry& page = PageOf(PageId::Folder);
     Framed box;
     {
         FrozenPainting frozen(MainWindow);
@@ -191,7 +191,7 @@ void Wizard::ShowFolderPage() {
 }
 
 void Wizard::ShowInstallPage(const std::function<bool(InstallProgress&)>& install) {
-    const PageSpec& page = PageOf(PageId::Install);
+    const PageEntry& page = PageOf(PageId::Install);
     SetHeader(page);
     ApplyButton(NextButton, page.next);
     ApplyButton(BackButton, page.back);

@@ -57,8 +57,8 @@ public:
     void OnCommand(int id);
 
 private:
-    HWND Create(const ControlSpec& spec, const std::string& text = "");
-    void SetHeader(const PageSpec& page);
+    HWND Create(const ControlTemplate& control, const std::string& text = "");
+    void SetHeader(const PageEntry& page);
     void ApplyButton(HWND button, ButtonState state);
     void RunPage(const std::function<void()>& onceShown = nullptr);
     void EndPage(bool back);
