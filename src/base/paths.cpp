@@ -4,6 +4,19 @@
 
 std::string JoinPath(const std::string& folder, const std::string& name) { return folder + "\\" + name; }
 
+std::vector<std::string_view> PathNames(std::string_view path) {
+    std::vector<std::string_view> names;
+    size_t start = 0;
+    for (;;) {
+        size_t end = path.find_first_of("\\/", start);
+        if (end == std::string_view::npos) break;
+        names.push_back(path.substr(start, end - start));
+        start = end + 1;
+    }
+    names.push_back(path.substr(start));
+    return names;
+}
+
 std::string FolderOf(const std::string& path) {
     size_t cut = path.find_last_of("\\/");
     return cut == std::string::npos ? std::string() : path.substr(0, cut);

@@ -3,10 +3,14 @@
 // folder and the package folder below a target are spelled here once. Pure.
 #pragma once
 #include <string>
+#include <string_view>
 #include <vector>
 
 // folder + "\" + name.
 std::string JoinPath(const std::string& folder, const std::string& name);
+// The names between the path's "\" and "/" separators, in order; a leading,
+// trailing or doubled separator gives an empty name. Views into `path`.
+std::vector<std::string_view> PathNames(std::string_view path);
 // The path up to its last "\" or "/" (the system takes both between names);
 // "" when it has neither.
 std::string FolderOf(const std::string& path);

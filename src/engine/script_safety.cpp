@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "base/ascii.h"
+#include "base/paths.h"
 
 static bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
@@ -25,13 +26,10 @@ bool IsDeviceName(std::string_view name) {
 static ScriptLineKind WalkNames(std::string_view path) {
     int depth = 0;
     bool namesFile = false;
-    size_t start = 0;
-    while (start <= path.size()) {
-        size_t end = start;
-        while (end < path.size() && !IsSeparator(path[end])) ++end;
-        std::string_view name = path.substr(start, end - start);
-        bool last = end >= path.size();
-        start = end + 1;
+    std::vector<std::string_view> names = PathNames(path);
+    for (size_t i = 0; i < names.size(); ++i) {
+        std::string_view name = names[i];
+        bool last = i + 1 == names.size();
         namesFile = false;
         if (name.empty() || name == ".") continue;
         if (name == "..") {

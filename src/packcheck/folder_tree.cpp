@@ -1,5 +1,6 @@
 #include "packcheck/folder_tree.h"
 
+#include "base/paths.h"
 #include "packcheck/folder_access.h"
 
 static char FoldNameChar(char c) {
@@ -17,12 +18,7 @@ std::string FoldNameCase(std::string name) {
 
 bool NormalRelativePath(const std::string& path, std::string& normal) {
     std::vector<std::string> names;
-    size_t start = 0;
-    while (start <= path.size()) {
-        size_t end = path.find_first_of("\\/", start);
-        if (end == std::string::npos) end = path.size();
-        std::string name = path.substr(start, end - start);
-        start = end + 1;
+    for (std::string_view name : PathNames(path)) {
         if (name.empty() || name == ".") continue;
         if (name == "..") {
             if (names.empty()) return false;
@@ -32,7 +28,7 @@ bool NormalRelativePath(const std::string& path, std::string& normal) {
         // The system drops a name's trailing dots and blanks.
         size_t kept = name.find_last_not_of(". ");
         if (kept == std::string::npos) return false;
-        names.push_back(name.substr(0, kept + 1));
+        names.emplace_back(name.substr(0, kept + 1));
     }
     normal.clear();
     for (const auto& name : names) normal += (normal.empty() ? "" : "\\") + name;

@@ -1,15 +1,12 @@
 #include "packcheck/refusal.h"
 
+#include "base/paths.h"
 #include "engine/script_safety.h"
 #include "packcheck/folder_tree.h"
 
 static bool NamesDevice(const std::string& line) {
-    size_t start = 0;
-    while (start <= line.size()) {
-        size_t end = line.find_first_of("\\/", start);
-        if (end == std::string::npos) end = line.size();
-        if (IsDeviceName(line.substr(start, end - start))) return true;
-        start = end + 1;
+    for (std::string_view name : PathNames(line)) {
+        if (IsDeviceName(name)) return true;
     }
     return false;
 }

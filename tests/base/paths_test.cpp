@@ -61,3 +61,10 @@ TEST(PathRoot, DrivesAndSharesOnly) {
     EXPECT_EQ(PathRoot(""), "");
 }
 
+
+TEST(PathNames, BothSeparatorsAndEmptyNamesWhereSeparatorsMeet) {
+    using Names = std::vector<std::string_view>;
+    EXPECT_EQ(PathNames("Data\\Maps/a.map"), (Names{"Data", "Maps", "a.map"}));
+    EXPECT_EQ(PathNames("\\a\\\\b\\"), (Names{"", "a", "", "b", ""}));
+    EXPECT_EQ(PathNames(""), (Names{""}));
+}

@@ -8,17 +8,12 @@
 
 std::string MemoryFiles::Normal(const std::string& path) {
     std::vector<std::string> names;
-    size_t start = 0;
-    while (start <= path.size()) {
-        size_t end = path.find_first_of("\\/", start);
-        if (end == std::string::npos) end = path.size();
-        std::string name = path.substr(start, end - start);
+    for (std::string_view name : PathNames(path)) {
         if (name == "..") {
             if (!names.empty()) names.pop_back();
         } else if (!name.empty() && name != ".") {
-            names.push_back(name);
+            names.emplace_back(name);
         }
-        start = end + 1;
     }
     std::string normal;
     for (const auto& name : names) normal += (normal.empty() ? "" : "\\") + name;
