@@ -1,7 +1,9 @@
 #!/bin/bash
 # Installs every Debian package the build, the tests and the demo need, on a
 # fresh Debian 12 machine as root. Quick when everything is already there.
+# A mirror caught mid-sync is tolerated (scripts/lib/apt-tolerant.sh).
 set -euo pipefail
+source "$(dirname "$0")/lib/apt-tolerant.sh"
 PACKAGES=(
     g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686
     g++-mingw-w64-x86-64 mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
@@ -14,8 +16,8 @@ for p in "${PACKAGES[@]}"; do
 done
 if [ ${#missing[@]} -gt 0 ]; then
     if ! dpkg --print-foreign-architectures | grep -qx i386; then dpkg --add-architecture i386; fi
-    apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    apt_update_tolerant
+    apt_install_tolerant "${missing[@]}"
 fi
 if ! locale -a 2>/dev/null | grep -qix 'ru_RU.utf8'; then
     sed -i 's/^# *ru_RU.UTF-8/ru_RU.UTF-8/' /etc/locale.gen

@@ -12,6 +12,7 @@
 # SETUP_WINE32=qemu forces the qemu way on a kernel that would not need it.
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+source "$ROOT/scripts/lib/apt-tolerant.sh"
 CACHE="$ROOT/build/qemu"
 QEMU="$CACHE/qemu-i386"
 
@@ -42,7 +43,7 @@ fetch_qemu() {
         > "$work/sources.list"
     local options=(-o "Dir::Etc::SourceList=$work/sources.list" -o Dir::Etc::SourceParts=/nonexistent
         -o "Dir::State::Lists=$work/lists" -o "Dir::Cache::Archives=$work/archives" -o APT::Sandbox::User=root)
-    apt-get -qq "${options[@]}" update >&2
+    apt_update_tolerant "${options[@]}"
     (cd "$work" && apt-get -qq "${options[@]}" download qemu-user/bookworm-backports >&2)
     dpkg-deb -x "$work"/qemu-user_*.deb "$work/root"
     cp "$work/root/usr/bin/qemu-i386" "$QEMU.new"
