@@ -8,9 +8,10 @@ ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 NAME="${1:?usage: fuzz.sh NAME [SECONDS]}"
 SECONDS_TO_RUN="${2:-30}"
 DIR="$ROOT/build/native/clang"
+source "$ROOT/scripts/lib/configure.sh"
 
 if [ "${FUZZ_SKIP_BUILD:-0}" != 1 ]; then
-    [ -f "$DIR/CMakeCache.txt" ] || cmake -S "$ROOT/tests/native" -B "$DIR" -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null
+    configure_once "$DIR" "$ROOT/tests/native" -DCMAKE_CXX_COMPILER=clang++-14
     cmake --build "$DIR" -j 2 --target "${NAME}_fuzz" >/dev/null
 fi
 

@@ -9,14 +9,15 @@ ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 FUZZ_SECONDS="${FUZZ_SECONDS:-30}"
 GCC_DIR="$ROOT/build/native/gcc"
 CLANG_DIR="$ROOT/build/native/clang"
+source "$ROOT/scripts/lib/configure.sh"
 
 echo "== Native sanitizer suite"
-[ -f "$GCC_DIR/CMakeCache.txt" ] || cmake -S "$ROOT/tests/native" -B "$GCC_DIR" -DCMAKE_CXX_COMPILER=g++ >/dev/null
+configure_once "$GCC_DIR" "$ROOT/tests/native" -DCMAKE_CXX_COMPILER=g++
 cmake --build "$GCC_DIR" -j 2 >/dev/null
 (cd "$GCC_DIR" && ctest --output-on-failure)
 
 echo "== Fuzz targets"
-[ -f "$CLANG_DIR/CMakeCache.txt" ] || cmake -S "$ROOT/tests/native" -B "$CLANG_DIR" -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null
+configure_once "$CLANG_DIR" "$ROOT/tests/native" -DCMAKE_CXX_COMPILER=clang++-14
 cmake --build "$CLANG_DIR" -j 2 >/dev/null
 (cd "$CLANG_DIR" && ctest --output-on-failure)
 for source in "$ROOT"/tests/fuzz/*_fuzz.cpp; do

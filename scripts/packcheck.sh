@@ -7,10 +7,10 @@
 set -uo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 DIR="$ROOT/build/native/packcheck"
+source "$ROOT/scripts/lib/configure.sh"
 
 mkdir -p "$DIR"
-if ! { [ -f "$DIR/CMakeCache.txt" ] || cmake -S "$ROOT/cmake/packcheck-native" -B "$DIR" -DCMAKE_CXX_COMPILER=g++; } \
-        >"$DIR/build.log" 2>&1 ||
+if ! configure_once "$DIR" "$ROOT/cmake/packcheck-native" -DCMAKE_CXX_COMPILER=g++ >"$DIR/build.log" 2>&1 ||
     ! cmake --build "$DIR" -j 2 >>"$DIR/build.log" 2>&1; then
     cat "$DIR/build.log" >&2
     echo "packcheck.sh: packcheck could not be built" >&2

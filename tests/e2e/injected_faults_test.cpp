@@ -132,7 +132,7 @@ TEST_F(InjectedFault, RecordHeldOpenWithoutSharingFailsTheRunAndKeepsItsBytes) {
 TEST_F(InjectedFault, FullDiskFailsTheRunAndKeepsTheOldRecord) {
     ULARGE_INTEGER room, total;
     if (!GetDiskFreeSpaceExA("R:\\", &room, &total, nullptr) || total.QuadPart > (4u << 20)) {
-        GTEST_SKIP() << "no small drive R: in the Wine prefix: scripts/small-drive.sh mounts a 2 MB tmpfs there, "
+        GTEST_SKIP() << "no small drive R: in the Wine prefix: scripts/lib/small-drive.sh mounts a 2 MB tmpfs there, "
                         "which needs root";
     }
     const std::string copy = "R:\\Game";
