@@ -150,6 +150,7 @@ static void ApplyMessageLine(Catalogue& texts, int number, const std::string& li
     if (rule.separator) entry += rule.separator + text;
     else entry = text;
 }
+
 bool IsSkippedLanguageLine(const std::string& line) { return line.empty() || IsCommentLine(line); }
 
 bool MessageLineIsTemplate(int number) {
