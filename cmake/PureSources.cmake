@@ -18,6 +18,7 @@ set(PURE_SOURCES
     src/driver/about_text.cpp
     src/packcheck/dry_run.cpp
     src/packcheck/dry_run_files.cpp
+    src/packcheck/file_version_bytes.cpp
     src/packcheck/findings.cpp
     src/packcheck/folder_access_posix.cpp
     src/packcheck/folder_tree.cpp

@@ -78,6 +78,9 @@ start_all() {
     start_display
     load_display
     make_prefix
+    # Drive T: is a plain folder, so that tests can put a program at a drive's root.
+    mkdir -p "$STATE/drive-t"
+    ln -sfn "$STATE/drive-t" "$WINEPREFIX/dosdevices/t:"
     if ! server_alive; then
         # Detached with its stdio closed, or a job that waits on our output would hang.
         setsid wineserver -f -p </dev/null >/dev/null 2>&1 9>&- &

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "base/ascii.h"
 #include "base/handles.h"
 #include "base/paths.h"
 
@@ -57,6 +58,15 @@ bool PathRootIsReachable(const std::string& path) {
     UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     bool reachable = GetFileAttributesA(root.c_str()) != INVALID_FILE_ATTRIBUTES;
     SetErrorMode(oldMode);
+    return reachable;
+}
+
+bool RootReachability::IsReachable(const std::string& path) {
+    std::string root = AsciiLower(PathRoot(path));
+    auto known = known_.find(root);
+    if (known != known_.end()) return known->second;
+    bool reachable = root.empty() || probe_(path);
+    known_.emplace(root, reachable);
     return reachable;
 }
 

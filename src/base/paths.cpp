@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "base/ascii.h"
+
 std::string JoinPath(const std::string& folder, const std::string& name) { return folder + "\\" + name; }
 
 std::vector<std::string_view> PathNames(std::string_view path) {
@@ -56,4 +58,38 @@ std::string PackageFolderIn(const std::string& target, const std::string& baseFo
     if (!baseFolder.empty()) folder = JoinPath(folder, baseFolder);
     if (!name.empty()) folder = JoinPath(folder, name);
     return folder;
+}
+
+std::string PathCompareKey(const std::string& path) {
+    std::string rest = path;
+    for (char& c : rest)
+        if (c == '/') c = '\\';
+    std::string lead;  // "\\" before a share's server
+    if (rest.rfind("\\\\?\\UNC\\", 0) == 0) {
+        lead = "\\\\";
+        rest.erase(0, 8);
+    } else if (rest.rfind("\\\\?\\", 0) == 0) {
+        rest.erase(0, 4);
+    } else if (rest.rfind("\\\\", 0) == 0) {
+        lead = "\\\\";
+        rest.erase(0, 2);
+    }
+    std::vector<std::string_view> names;
+    // The root's names (a drive, or a share's server and share) are never climbed out of.
+    size_t rootNames = 0;
+    for (std::string_view name : PathNames(rest)) {
+        if (name.empty() || name == ".") continue;
+        if (name == "..") {
+            if (names.size() > rootNames) names.pop_back();
+            continue;
+        }
+        size_t kept = name.find_last_not_of(". ");
+        if (kept == std::string_view::npos) continue;
+        names.push_back(name.substr(0, kept + 1));
+        if (names.size() == 1) rootNames = !lead.empty() ? 2 : names.front().back() == ':' ? 1 : 0;
+    }
+    std::string key = lead;
+    for (size_t i = 0; i < names.size(); ++i) key.append(i ? "\\" : "").append(names[i]);
+    if (names.size() == 1 && rootNames == 1) key += '\\';
+    return AsciiLower(key);
 }

@@ -24,6 +24,11 @@ std::vector<std::string> FolderAndAncestors(const std::string& folder, int ances
 // The root a path lives on: "C:\" for a drive path, "\\server\share\" for a
 // share; "" for a relative path or any other form.
 std::string PathRoot(const std::string& path);
+// Two names of one file give the same key: "/" taken as "\", doubled
+// separators, "." and ".." resolved (never above the root), the trailing dots
+// and blanks the system drops from each name dropped, a "\\?\" prefix left
+// out, and ASCII letters lower-cased. A drive root keeps its "\" ("c:\").
+std::string PathCompareKey(const std::string& path);
 // The setup folder's Source folder, where the package's own files lie.
 std::string SourceFolder(const std::string& setupFolder);
 // target + "\" + baseFolder + "\" + name, each level only when it is not empty.

@@ -45,8 +45,11 @@ TCopyRecord ReadCopyRecord(const std::string& recordPath) {
 // A copy whose drive or share is away for now (a disk unplugged, a share
 // offline) is kept: other programs made its record, and this one cannot make
 // it again. Only a copy whose root is there and whose file is not is gone.
-static bool IsStale(const TCopyRecord& record) {
-    if (!FileIsPresent(record.ExePatch)) return record.ExePatch.empty() || PathRootIsReachable(record.ExePatch);
+// The root is asked first: its file would only wait for the same time-out.
+static bool IsStale(const TCopyRecord& record, RootReachability& roots) {
+    if (record.ExePatch.empty()) return true;
+    if (!roots.IsReachable(record.ExePatch)) return false;
+    if (!FileIsPresent(record.ExePatch)) return true;
     return !VersionsMatch(record.Version, GetFileVersionString(record.ExePatch));
 }
 
@@ -86,6 +89,12 @@ static int HighestRecordNumber() {
 }
 
 void PruneCopyRecords(const std::string& exePath, const std::string& programName, const std::string& version) {
+    RootReachability roots;
+    PruneCopyRecords(exePath, programName, version, roots);
+}
+
+void PruneCopyRecords(const std::string& exePath, const std::string& programName, const std::string& version,
+                      RootReachability& roots) {
     if (!RecordsKeyExists()) return;
     int count = ReadCopyCount();
     if (count <= 0) return;
@@ -98,7 +107,7 @@ void PruneCopyRecords(const std::string& exePath, const std::string& programName
     for (int i = 1; i <= count; ++i) {
         int slot = i - removed;
         TCopyRecord record = ReadCopyRecord(CopyRecordPath(slot));
-        if (IsStale(record) || IsGivenRecord(record, exePath, programName, version)) {
+        if (IsStale(record, roots) || IsGivenRecord(record, exePath, programName, version)) {
             DeleteRegKey(HKEY_CURRENT_USER, CopyRecordPath(slot));
             for (int k = slot + 1; k <= count - removed; ++k) {
                 if (RegKeyExists(HKEY_CURRENT_USER, CopyRecordPath(k) + "\\"))

@@ -4,6 +4,8 @@
 #pragma once
 #include <string>
 
+#include "base/files.h"
+
 struct TCopyRecord {
     std::string ExePatch;     // full path of the copy's executable
     std::string Version;      // its version when the record was made
@@ -23,6 +25,9 @@ TCopyRecord ReadCopyRecord(const std::string& recordPath);
 // the file's) and the record equal to the three given strings (ASCII case
 // ignored), moves later records down to close the gaps, rewrites the count and
 // deletes the records key once no record is left.
+// `roots` answers for the drives and shares of the run, each asked once.
+void PruneCopyRecords(const std::string& exePath, const std::string& programName, const std::string& version,
+                      RootReachability& roots);
 void PruneCopyRecords(const std::string& exePath, const std::string& programName, const std::string& version);
 // Copies the three values from one record key to another and deletes the source.
 void MoveCopyRecord(const std::string& source, const std::string& destination);

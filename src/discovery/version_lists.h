@@ -4,6 +4,7 @@
 #pragma once
 #include <string>
 
+#include "base/files.h"
 #include "base/package.h"
 #include "discovery/found_copies.h"
 
@@ -14,4 +15,6 @@ bool IsVersionSupported(const std::string& setupFolder, const Package& package, 
 
 // Walks the copy records of the package's program: the first copy that fits
 // goes to slot 0, every further distinct one to AddFoundCopy.
+// A copy on a drive or share that `roots` finds away is passed over unasked.
+FoundCopyTable CollectCompatibleCopies(const std::string& setupFolder, const Package& package, RootReachability& roots);
 FoundCopyTable CollectCompatibleCopies(const std::string& setupFolder, const Package& package);

@@ -19,6 +19,9 @@ void HardenProcess() {
     using SetSearchPathModeFn = BOOL(WINAPI*)(DWORD);
     using SetProcessDepPolicyFn = BOOL(WINAPI*)(DWORD);
 
+    // Before any file is looked at: a copy record naming an empty removable
+    // drive must not raise the system's "insert a disk" box.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     auto setDefault = KernelFunctionAs<SetDefaultDllDirectoriesFn>("SetDefaultDllDirectories");
     if (!setDefault || !setDefault(SearchSystem32)) {
         // Older systems: at least take the program's and the current folder out of the search.

@@ -4,7 +4,8 @@
 #pragma once
 #include <string>
 
-// Restricts the DLL search to the system folder and turns on the safe search
+// Keeps the system's critical-error boxes away (an empty drive fails quietly),
+// restricts the DLL search to the system folder and turns on the safe search
 // mode and DEP where the system offers them. Call before anything else.
 void HardenProcess();
 // The path of a file or folder "<own executable>.local" lying beside the

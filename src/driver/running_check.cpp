@@ -1,6 +1,7 @@
 #include "driver/running_check.h"
 
 #include <cstring>
+#include <functional>
 
 #include "base/ascii.h"
 #include "base/handles.h"
@@ -121,10 +122,38 @@ static HWND FirstTopWindow() {
     return GetTopWindow(nullptr);
 }
 
+// The ANSI path functions both report the length they need when the buffer is short.
+static std::string GrowingPathCall(const std::function<DWORD(char*, DWORD)>& call) {
+    std::string out(MAX_PATH, '\0');
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        DWORD got = call(out.data(), static_cast<DWORD>(out.size()));
+        if (got == 0) return "";
+        if (got < out.size()) return out.substr(0, got);
+        out.resize(got + 1);
+    }
+    return "";
+}
+
+std::string SystemPathKey(const std::string& path) {
+    std::string full = GrowingPathCall([&](char* buffer, DWORD size) {
+        return GetFullPathNameA(path.c_str(), size, buffer, nullptr);
+    });
+    if (full.empty()) full = path;
+    // Only a file that is there has a long name to find; otherwise the full one serves.
+    std::string longName = GrowingPathCall([&](char* buffer, DWORD size) {
+        return GetLongPathNameA(full.c_str(), buffer, size);
+    });
+    return PathCompareKey(longName.empty() ? full : longName);
+}
+
 bool IsProgramRunning(const std::string& windowClass, const std::string& exePath) {
+    std::string wanted;
     for (HWND window = FirstTopWindow(); window; window = GetWindow(window, GW_HWNDNEXT)) {
         if (!EqualsAsciiNoCase(WindowClassName(window), windowClass)) continue;
-        if (GetWindowExePath(window) == exePath) return true;
+        std::string running = GetWindowExePath(window);
+        if (running == NoPath) continue;
+        if (wanted.empty()) wanted = SystemPathKey(exePath);
+        if (SystemPathKey(running) == wanted) return true;
     }
     return false;
 }

@@ -15,8 +15,12 @@ using TModuleArray = std::vector<MODULEENTRY32>;
 // True when a window of the package's target class belongs to a process
 // running folder + "\" + PackExeName.
 bool IsTargetRunning(const Package& package, const std::string& folder);
-// The same for an explicit class (ASCII case ignored) and executable path (exact).
+// The same for an explicit class (ASCII case ignored) and executable path
+// (any name of the same file: case, short names, "." and ".." do not matter).
 bool IsProgramRunning(const std::string& windowClass, const std::string& exePath);
+// The key PathCompareKey gives for the path as the system names the file:
+// made full, short (8.3) names taken long where the file is there.
+std::string SystemPathKey(const std::string& path);
 // The executable of the process owning the window, or "Null" when none can be had.
 std::string GetWindowExePath(HWND window);
 // The process's modules in Tool Help order; false when no snapshot can be taken.

@@ -33,6 +33,7 @@ struct SetupRun {
     Catalogue texts;
     std::string ChosenFolder;  // the target program's folder, once chosen
     bool LaunchOnExit = false;
+    RootReachability roots;  // the drives and shares the copy records name, each asked once
 };
 
 void InitStartupState(SetupRun& run) {
@@ -47,7 +48,7 @@ bool ChooseTarget(SetupRun& run, Wizard& wizard, bool& offerOtherCopies) {
     // so it runs once that page is on the screen rather than before it.
     bool pruned = false;
     auto prune = [&] {
-        if (!pruned) PruneCopyRecords("", "", "");
+        if (!pruned) PruneCopyRecords("", "", "", run.roots);
         pruned = true;
     };
     enum class Stage { About, Copies, Folder } stage = Stage::About;
@@ -59,7 +60,8 @@ bool ChooseTarget(SetupRun& run, Wizard& wizard, bool& offerOtherCopies) {
                 stage = Stage::Copies;
                 break;
             case Stage::Copies:
-                offerOtherCopies = wizard.ShowCopyListPage(CollectCompatibleCopies(run.setupFolder, run.package));
+                offerOtherCopies =
+                    wizard.ShowCopyListPage(CollectCompatibleCopies(run.setupFolder, run.package, run.roots));
                 if (wizard.WindowClosed) return false;
                 // Without a list no page ran, so the folder page's Back carries on to the about page.
                 if (wizard.GoBack) {

@@ -1,6 +1,5 @@
 #include "lang/catalogue.h"
 
-#include "base/failure.h"
 #include "base/text_lines.h"
 
 void SetEnglishExitTexts(Catalogue& texts) {
@@ -105,44 +104,47 @@ bool ReadFieldNumber(const std::string& text, size_t& i, size_t& value) {
 
 bool FormatTemplate(const std::string& templ, const std::string& argument, std::string& out) {
     out.clear();
+    bool fits = true;
     bool argumentUsed = false;
     for (size_t i = 0; i < templ.size(); ++i) {
         if (templ[i] != '%') {
             out += templ[i];
             continue;
         }
-        if (++i == templ.size()) return false;
-        if (templ[i] == '%') {
+        if (i + 1 < templ.size() && templ[i + 1] == '%') {
             out += '%';
+            ++i;
             continue;
         }
+        size_t end = i + 1;
         bool leftAligned = false;
-        while (i < templ.size() && templ[i] == '-') {
+        while (end < templ.size() && templ[end] == '-') {
             leftAligned = true;
-            ++i;
+            ++end;
         }
         size_t width = 0;
         size_t precision = std::string::npos;
-        if (!ReadFieldNumber(templ, i, width)) return false;
-        if (i < templ.size() && templ[i] == '.' && !ReadFieldNumber(templ, ++i, precision)) return false;
-        if (i == templ.size() || templ[i] != 's' || argumentUsed) return false;
-        argumentUsed = true;
-        std::string value = argument.substr(0, precision);
-        std::string padding(value.size() < width ? width - value.size() : 0, ' ');
-        out += leftAligned ? value + padding : padding + value;
+        bool sized = ReadFieldNumber(templ, end, width) &&
+                     (end == templ.size() || templ[end] != '.' || ReadFieldNumber(templ, ++end, precision));
+        if (sized && end < templ.size() && templ[end] == 's' && !argumentUsed) {
+            argumentUsed = true;
+            std::string value = argument.substr(0, precision);
+            std::string padding(value.size() < width ? width - value.size() : 0, ' ');
+            out += leftAligned ? value + padding : padding + value;
+            i = end;
+            continue;
+        }
+        // A translator's slip must not stop the install: the directive is shown as written.
+        fits = false;
+        out += '%';
     }
-    return true;
+    return fits;
 }
 
-static void ApplyMessageLine(Catalogue& texts, int number, int fileLine, const std::string& line,
-                             const std::string& fileName, const std::string& programName) {
+static void ApplyMessageLine(Catalogue& texts, int number, const std::string& line, const std::string& programName) {
     const MessageLine& rule = MessageLines[number - 1];
     std::string text = line;
-    if (rule.isTemplate && !FormatTemplate(line, programName, text)) {
-        throw TemplateError(fileName + ", line " + std::to_string(fileLine) + ": \"" + line +
-                            "\"\r\nThe text does not fit the program name as its only argument "
-                            "(use %s at most once and %% for a percent sign).");
-    }
+    if (rule.isTemplate) FormatTemplate(line, programName, text);
     text = rule.prefix + text + rule.suffix;
     std::string& entry = texts.*rule.entry;
     if (rule.separator) entry += rule.separator + text;
@@ -155,8 +157,7 @@ bool MessageLineIsTemplate(int number) {
     return number >= 1 && number <= LanguageMessageLines && MessageLines[number - 1].isTemplate;
 }
 
-int ApplyLanguageLines(Catalogue& texts, const std::vector<std::string>& lines, const std::string& fileName,
-                       const std::string& programName) {
+int ApplyLanguageLines(Catalogue& texts, const std::vector<std::string>& lines, const std::string& programName) {
     int MessageLineCounter = 0;
     texts.BtnBack = "<< Back";
     texts.LblElapsed = "Passed time:";
@@ -165,7 +166,7 @@ int ApplyLanguageLines(Catalogue& texts, const std::vector<std::string>& lines, 
         if (IsSkippedLanguageLine(lines[i])) continue;
         ++MessageLineCounter;
         if (MessageLineCounter <= LanguageMessageLines)
-            ApplyMessageLine(texts, MessageLineCounter, static_cast<int>(i + 1), lines[i], fileName, programName);
+            ApplyMessageLine(texts, MessageLineCounter, lines[i], programName);
     }
     return MessageLineCounter;
 }

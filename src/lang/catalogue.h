@@ -44,11 +44,10 @@ void SetRussianTexts(Catalogue& texts, const std::string& programName, bool lang
 // Applies a language file's lines (the first, the display name, included):
 // BtnBack and LblElapsed get their English texts first, then every message
 // line replaces or extends its entry; entries the file does not reach keep
-// their texts. Returns the number of message lines read. Throws TemplateError
-// naming `fileName` and the line when a template does not fit the program's
-// name as its one string argument.
-int ApplyLanguageLines(Catalogue& texts, const std::vector<std::string>& lines, const std::string& fileName,
-                       const std::string& programName);
+// their texts. Returns the number of message lines read. A template that does
+// not fit the program's name as its one argument is used as FormatTemplate
+// leaves it, never refused.
+int ApplyLanguageLines(Catalogue& texts, const std::vector<std::string>& lines, const std::string& programName);
 
 // True for a line that is no message line: a comment or an empty line.
 bool IsSkippedLanguageLine(const std::string& line);
@@ -57,5 +56,7 @@ bool MessageLineIsTemplate(int number);
 
 // Formats a template with one string argument: "%s" (once, with optional "-",
 // width and precision, each at most 9999) and "%%". Widths count bytes.
-// Returns false for anything else; the text is never handed to printf.
+// Returns false for anything else, and `out` is then what setup shows: the
+// argument at the first "%s" that fits, "%%" as "%", and every other "%" (a
+// second "%s", "%d", a lone "%") as written. Never handed to printf.
 bool FormatTemplate(const std::string& templ, const std::string& argument, std::string& out);

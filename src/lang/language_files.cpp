@@ -40,7 +40,7 @@ void LoadMessages(Catalogue& texts, const std::string& setupFolder, const std::s
         return;
     }
     std::string path = JoinPath(LanguageFolder(setupFolder), language);
-    ApplyLanguageLines(texts, ReadTextLines(path), path, programName);
+    ApplyLanguageLines(texts, ReadTextLines(path), programName);
 }
 
 std::string LanguageKeyForEntry(const std::string& setupFolder, const std::string& entryText) {

@@ -23,7 +23,7 @@ enum class MessageScope {
 };
 // Fills the catalogue for `language` ("Russian" or a language file's name). A
 // language file sets whatever its lines reach, whatever the scope. Throws
-// FileError and TemplateError.
+// FileError.
 void LoadMessages(Catalogue& texts, const std::string& setupFolder, const std::string& programName,
                   const std::string& language, MessageScope scope);
 

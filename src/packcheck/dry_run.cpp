@@ -2,8 +2,10 @@
 
 #include "base/paths.h"
 #include "base/text_lines.h"
+#include "discovery/version_match.h"
 #include "engine/install_run.h"
 #include "packcheck/dry_run_files.h"
+#include "packcheck/file_version_bytes.h"
 #include "packcheck/line_diff.h"
 
 namespace {
@@ -44,6 +46,28 @@ std::string StampVerdict(const FolderTree& target, const Package& package) {
         return path + " holds " + package.PackVersion + ": setup asks before installing it again";
     }
     return "no stamp of this version: setup installs without asking";
+}
+
+// Whether setup takes the folder as a copy of the target program: the
+// executable there, and its file version fitting the package as in discovery.
+std::string TargetVerdict(const FolderTree& setup, const FolderTree& target, const Package& package) {
+    const std::string& exe = package.PackExeName;
+    const TreeEntry* entry = target.Find(exe);
+    if (!entry || !target.IsPresent(exe))
+        return exe + " is not in the target: setup finds no copy of the program there";
+    std::string version = FileVersionFromBytes(target.Read(*entry).value_or(""));
+    std::string has = exe + (version.empty() ? " has no file version" : " has version " + version);
+    const TreeEntry* versions = setup.Find("Source\\Versions.ini");
+    if (!versions || versions->folder) return has;
+    for (const auto& line : SplitTextLines(setup.Read(*versions).value_or(""))) {
+        if (VersionsMatch(version, line)) return has + ", which Versions.ini fits";
+    }
+    std::string packages = JoinPath(FolderOf(exe), "Resource\\Packages.ini");
+    const TreeEntry* list = target.Find(packages.front() == '\\' ? packages.substr(1) : packages);
+    if (list && target.IsPresent(list->name) &&
+        HoldsLine(SplitTextLines(target.Read(*list).value_or("")), package.InstalledEntry()))
+        return has + ", which Versions.ini does not fit, but Resource\\Packages.ini lists " + package.InstalledEntry();
+    return has + ", which no line of Versions.ini fits: setup refuses the folder as a copy of the program";
 }
 
 std::vector<std::string> ComponentsReport(const DryRunFiles& files, const Package& package) {
@@ -89,7 +113,7 @@ std::vector<std::string> DryRun(const FolderTree& setup, const FolderTree& targe
         }
     }
     std::vector<std::string> out;
-    Section(out, "Before installing", {StampVerdict(target, package)});
+    Section(out, "Before installing", {TargetVerdict(setup, target, package), StampVerdict(target, package)});
     Section(out, "Files deleted", deleted);
     Section(out, "Files copied", copied);
     Section(out, "Folders created", folders);
@@ -101,6 +125,7 @@ std::vector<std::string> DryRun(const FolderTree& setup, const FolderTree& targe
     out.insert(out.end(), diff.begin(), diff.end());
     Section(out, "Components entry", ComponentsReport(files, package));
     Section(out, "Stamps", stamps);
+    if (!files.failures.empty()) Section(out, "Failures", files.failures);
     out.push_back(std::string("Result: setup reports ") + (ok ? "success" : "failure"));
     return out;
 }

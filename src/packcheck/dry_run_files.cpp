@@ -30,12 +30,12 @@ std::optional<DryRunFiles::Written> DryRunFiles::Now(const Place& place) const {
         if (it != overlay_.end()) return it->second.exists ? std::optional(it->second) : std::nullopt;
     }
     const FolderTree& tree = place.root == Place::Root::Setup ? setup_ : target_;
-    if (place.relative.empty()) return Written{true, true, ""};
+    if (place.relative.empty()) return Written{true, true, "", false};
     const TreeEntry* entry = tree.Find(place.relative);
     if (!entry) return std::nullopt;
-    if (entry->folder) return Written{true, true, ""};
+    if (entry->folder) return Written{true, true, "", false};
     // A file that cannot be read is taken as empty; setup would fail on it instead.
-    return Written{true, false, tree.Read(*entry).value_or("")};
+    return Written{true, false, tree.Read(*entry).value_or(""), entry->readOnly};
 }
 
 void DryRunFiles::Put(const Place& place, Written state) {
@@ -46,6 +46,20 @@ bool DryRunFiles::FolderExistsNow(const Place& place) const {
     auto now = Now(place);
     return now && now->folder;
 }
+
+std::string DryRunFiles::FileInTheWay(const Place& place) const {
+    const std::string whole = FolderOf(place.relative);
+    std::string folder;
+    for (std::string_view name : PathNames(whole)) {
+        if (!folder.empty()) folder += '\\';
+        folder.append(name);
+        auto now = Now({place.root, folder});
+        if (now && !now->folder) return folder;
+    }
+    return "";
+}
+
+static const char PutBack[] = ", fails and puts the target back as it was";
 
 bool DryRunFiles::FileIsPresent(const std::string& path) {
     Place place = Locate(path);
@@ -70,10 +84,14 @@ void DryRunFiles::Replace(const std::string& path, Change change, const std::str
         auto now = Now(change.place);
         if (!FolderExistsNow(folder) || (now && now->folder))
             throw FileError(path, "The system cannot find the path specified.");
+        if (now && now->readOnly) {
+            failures.push_back(change.place.relative + " is read-only: setup cannot replace it" + PutBack);
+            throw FileError(path, "Access is denied.");
+        }
         change.overwrites = now.has_value();
     }
     changes.push_back(change);
-    Put(change.place, {true, false, bytes});
+    Put(change.place, {true, false, bytes, false});
 }
 
 void DryRunFiles::WriteLineStream(const std::string& path, const std::function<void(const LineSink&)>& produce) {
@@ -97,11 +115,23 @@ bool DryRunFiles::CopyPackageFile(const std::string& source, const std::string& 
     CreateFolderTree(FolderOf(destination));
     auto bytes = Now(from);
     auto before = Now(to);
+    if (to.root != Place::Root::Outside && bytes && !bytes->folder) {
+        std::string blocker = FileInTheWay(to);
+        if (!blocker.empty()) {
+            failures.push_back(to.relative + ": the file " + blocker +
+                               " stands where its folder must be: setup copies nothing there" + PutBack);
+            return false;
+        }
+        if (before && before->readOnly) {
+            failures.push_back(to.relative + " is read-only: setup does not copy over it" + PutBack);
+            return false;
+        }
+    }
     if (!bytes || bytes->folder || (before && before->folder) ||
         (to.root != Place::Root::Outside && !FolderExistsNow({to.root, FolderOf(to.relative)})))
         return false;
     changes.push_back({Change::Kind::Copy, to, from, before.has_value()});
-    Put(to, {true, false, bytes->bytes});
+    Put(to, {true, false, bytes->bytes, false});
     return true;
 }
 
@@ -129,7 +159,7 @@ void DryRunFiles::CreateFolderTree(const std::string& folder) {
         if (now && !now->folder) return;  // a file holds the name: the folder cannot be made
         if (now) continue;
         changes.push_back({Change::Kind::Folder, {place.root, path}, {}, false});
-        Put({place.root, path}, {true, true, ""});
+        Put({place.root, path}, {true, true, "", false});
     }
 }
 

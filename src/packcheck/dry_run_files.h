@@ -30,6 +30,9 @@ public:
     DryRunFiles(const FolderTree& setup, const FolderTree& target) : setup_(setup), target_(target) {}
 
     std::vector<Change> changes;
+    // Why the run fails where the disk would refuse it (a read-only file, a
+    // file where a folder must be), in the run's order.
+    std::vector<std::string> failures;
 
     Place Locate(const std::string& path) const;
     // A target file's lines before the run, and as the run left them.
@@ -49,6 +52,7 @@ private:
         bool exists = false;
         bool folder = false;
         std::string bytes;
+        bool readOnly = false;
     };
     const FolderTree& setup_;
     const FolderTree& target_;
@@ -58,6 +62,8 @@ private:
     std::optional<Written> Now(const Place& place) const;
     void Put(const Place& place, Written state);
     bool FolderExistsNow(const Place& place) const;
+    // The file that stands where one of the folders of `place` must be; "" for none.
+    std::string FileInTheWay(const Place& place) const;
     // Gives the file new bytes, as a write or copy over the disk would, and records the change.
     void Replace(const std::string& path, Change change, const std::string& bytes);
 };

@@ -64,6 +64,7 @@ bool ListFolderTree(const std::string& root, std::vector<TreeEntry>& entries) {
         if (stat(walk->path().c_str(), &info) != 0) continue;
         entry.folder = S_ISDIR(info.st_mode);
         entry.dosDated = HasDosDate(info.st_mtime);
+        entry.readOnly = !entry.folder && !(info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH));
         entries.push_back(entry);
     }
     std::sort(entries.begin(), entries.end(), [](const TreeEntry& a, const TreeEntry& b) { return a.name < b.name; });

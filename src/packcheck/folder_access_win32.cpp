@@ -20,7 +20,8 @@ static bool ListInto(const std::string& root, const std::string& relative, std::
         std::string path = relative.empty() ? name : JoinPath(relative, name);
         bool folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         // Setup's own existence test decides whether a file counts.
-        entries.push_back({path, path, folder, folder || FileIsPresent(JoinPath(root, path))});
+        entries.push_back({path, path, folder, folder || FileIsPresent(JoinPath(root, path)),
+                           !folder && (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0});
         // A junction could lead back up the tree: its contents are not listed.
         if (folder && !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) ListInto(root, path, entries);
     } while (FindNextFileA(find.get(), &data));

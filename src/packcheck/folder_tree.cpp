@@ -52,10 +52,10 @@ FolderTree FolderTree::InMemory(const std::map<std::string, std::string>& files)
     for (const auto& [path, bytes] : files) {
         for (size_t cut = path.find('\\'); cut != std::string::npos; cut = path.find('\\', cut + 1)) {
             std::string folder = path.substr(0, cut);
-            if (!seen[folder]) tree.entries.push_back({folder, folder, true, true});
+            if (!seen[folder]) tree.entries.push_back({folder, folder, true, true, false});
             seen[folder] = true;
         }
-        tree.entries.push_back({path, path, false, true});
+        tree.entries.push_back({path, path, false, true, false});
         tree.memory[path] = bytes;
     }
     tree.Index();

@@ -12,6 +12,9 @@ struct TreeEntry {
     std::string diskName;  // the same path as the platform opens it
     bool folder = false;
     bool dosDated = true;  // its last-write time fits an MS-DOS date, so setup counts it as present
+    // The read-only attribute (on Linux: no write permission for anyone, as
+    // Wine shows such a file). Setup can neither replace nor copy over it.
+    bool readOnly = false;
 };
 
 class FolderTree {

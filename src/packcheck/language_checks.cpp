@@ -39,12 +39,13 @@ void CheckTemplate(SetupCheck& check, const std::string& file, int line, int mes
     std::string formatted;
     std::string what = "message line " + std::to_string(message) + " is a template";
     if (!FormatTemplate(text, programName, formatted)) {
-        check.Add(file, line, Severity::Error,
+        check.Add(file, line, Severity::Warning,
                   what + " and " + TemplateProblem(text) +
-                      ": setup stops with an \"Application Error\" box (use %s once, %% for a percent sign)");
+                      ": setup shows the line with the program name at its first %s and every other % as written "
+                      "(use %s once, %% for a percent sign)");
     } else if (TemplateShowsName(message) && FormatTemplate(text, "\x01", formatted) &&
                formatted.find('\x01') == std::string::npos) {
-        check.Add(file, line, Severity::Error, what + " but shows no program name (no %s)");
+        check.Add(file, line, Severity::Warning, what + " but shows no program name (no %s)");
     }
 }
 

@@ -16,9 +16,6 @@ namespace {
 
 const char PackIni[] = "Source\\Pack.ini";
 const char PackFolder[] = "Source\\PACK";
-// Windows refuses longer paths; the installed ones are measured under a folder
-// the target program typically has.
-const size_t LongestPath = 259;
 
 struct PackageState {
     Package package;
@@ -27,8 +24,12 @@ struct PackageState {
     std::set<std::string> installed;  // PACK files named by a copy line, folded
 };
 
-std::string TypicalTarget(const Package& package) {
-    return "C:\\Program Files (x86)\\" + (package.PackProgramName.empty() ? "Program" : package.PackProgramName);
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string TrimBlanks(std::string text) {
+    text.erase(text.find_last_not_of(" \t") + 1);
+    text.erase(0, text.find_first_not_of(" \t"));
+    return text;
 }
 
 int FieldLine(const PackageState& state, int field) {
@@ -91,10 +92,19 @@ bool CheckPackIni(SetupCheck& check, PackageState& state) {
         if (field.field <= fields && field.value.empty())
             check.Add(PackIni, FieldLine(state, field.field), Severity::Warning, field.text);
     }
-    std::string mode = p.PackMode;
-    mode.erase(0, mode.find_first_not_of(" \t"));
-    mode.erase(mode.find_last_not_of(" \t") + 1);
-    if (p.PackMode != "New" && EqualsAsciiNoCase(mode, "New"))
+    // Windows drops a file name's trailing blanks, so setup finds, checks and starts the file without them.
+    if (!p.PackExeName.empty() && p.PackExeName.back() == ' ')
+        check.Add(PackIni, FieldLine(state, 3), Severity::Warning,
+                  "executable " + Quoted(p.PackExeName) + " ends with a blank: Windows leaves it out, so setup takes " +
+                      Quoted(TrimBlanks(p.PackExeName)) + "; write it without the blank");
+    // A window class is compared as it stands, blanks included.
+    const std::string& windowClass = p.PackWindowClass;
+    if (!windowClass.empty() && TrimBlanks(windowClass) != windowClass)
+        check.Add(PackIni, FieldLine(state, 4), Severity::Warning,
+                  "window class " + Quoted(windowClass) + (IsBlank(windowClass.front()) ? " starts" : " ends") +
+                      " with a blank, which takes part in the comparison: the check that the target program is not "
+                      "running finds no window of class " + Quoted(TrimBlanks(windowClass)));
+    if (p.PackMode != "New" && EqualsAsciiNoCase(TrimBlanks(p.PackMode), "New"))
         check.Add(PackIni, FieldLine(state, 8), Severity::Warning,
                   "mode " + Quoted(p.PackMode) + " is not \"New\": setup writes the version stamp and the components entry");
     CheckPackageFolder(check, state);
@@ -146,7 +156,7 @@ std::string ClosestPackFile(const FolderTree& setup, const std::string& missing)
 }
 
 void CheckCopySource(SetupCheck& check, PackageState& state, const std::string& script, int number,
-                     const std::string& line, const std::string& subFolder) {
+                     const std::string& line) {
     std::string source = std::string(PackFolder) + "\\" + line;
     std::string normal;
     if (NormalRelativePath(line, normal)) state.installed.insert(FoldNameCase(normal));
@@ -161,12 +171,6 @@ void CheckCopySource(SetupCheck& check, PackageState& state, const std::string& 
         check.Add(script, number, Severity::Warning,
                   source + " is dated before 1980: setup takes it as absent and copies nothing");
     }
-    std::string installed = TypicalTarget(state.package) + subFolder + "\\" + line;
-    if (installed.size() > LongestPath)
-        check.Add(script, number, Severity::Warning,
-                  "installed path is " + std::to_string(installed.size()) + " characters under " +
-                      TypicalTarget(state.package) + ", over the " + std::to_string(LongestPath) +
-                      " Windows allows: the copy may fail");
 }
 
 void CheckScript(SetupCheck& check, PackageState& state, const std::string& script, bool copies,
@@ -187,7 +191,7 @@ void CheckScript(SetupCheck& check, PackageState& state, const std::string& scri
                       Quoted(line) + " is refused: " + RefusalReason(subFolder, line) +
                           (copies ? "; setup copies nothing for it and reports failure" : "; setup deletes nothing for it"));
         } else if (copies) {
-            CheckCopySource(check, state, script, number, ScriptLineRelative(line), subFolder);
+            CheckCopySource(check, state, script, number, ScriptLineRelative(line));
         }
     }
     NoteRepeatedLines(check, *file);

@@ -68,3 +68,28 @@ TEST(PathNames, BothSeparatorsAndEmptyNamesWhereSeparatorsMeet) {
     EXPECT_EQ(PathNames("\\a\\\\b\\"), (Names{"", "a", "", "b", ""}));
     EXPECT_EQ(PathNames(""), (Names{""}));
 }
+
+// Names of one file that the system takes alike meet in one key; other files do not.
+TEST(PathCompareKey, NamesOfOneFileMeet) {
+    const std::string key = PathCompareKey("C:\\Games\\Quill\\quill.exe");
+    EXPECT_EQ(key, "c:\\games\\quill\\quill.exe");
+    for (const char* same : {"C:\\Games\\Quill\\Quill.exe", "c:/games/quill/QUILL.EXE", "C:\\Games\\\\Quill\\quill.exe",
+                             "C:\\Games\\Quill\\quill.exe ", "C:\\Games\\Quill\\quill.exe.", "C:\\Games\\.\\Quill\\quill.exe",
+                             "C:\\Games\\Bin\\..\\Quill\\quill.exe", "\\\\?\\C:\\Games\\Quill\\quill.exe",
+                             "C:\\Games \\Quill\\quill.exe", "C:\\..\\Games\\Quill\\quill.exe"})
+        EXPECT_EQ(PathCompareKey(same), key) << same;
+    for (const char* other : {"C:\\Games\\Quill\\quill.ex", "C:\\Games\\quill.exe", "D:\\Games\\Quill\\quill.exe",
+                              "C:\\Games\\Quill\\quill.exe\\x", "C:\\Games\\Quill\\ quill.exe"})
+        EXPECT_NE(PathCompareKey(other), key) << other;
+    // A target at a drive root: the folder "D:\" joined with the executable.
+    EXPECT_EQ(PathCompareKey("D:\\\\quill.exe"), PathCompareKey("D:\\quill.exe"));
+    EXPECT_EQ(PathCompareKey("D:\\"), "d:\\");
+    EXPECT_EQ(PathCompareKey("D:"), "d:\\");
+    // Shares keep their leading pair, and their server and share are the root.
+    EXPECT_EQ(PathCompareKey("\\\\Server\\Share\\..\\..\\q.exe"), "\\\\server\\share\\q.exe");
+    EXPECT_EQ(PathCompareKey("\\\\?\\UNC\\server\\share\\q.exe"), "\\\\server\\share\\q.exe");
+    EXPECT_NE(PathCompareKey("\\\\server\\share\\q.exe"), PathCompareKey("\\server\\share\\q.exe"));
+    // Only Latin letters fold: Cyrillic ones keep their case, as elsewhere.
+    EXPECT_EQ(PathCompareKey("C:\\Игры\\Q.EXE"), "c:\\Игры\\q.exe");
+    EXPECT_EQ(PathCompareKey(""), "");
+}

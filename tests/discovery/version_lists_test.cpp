@@ -135,6 +135,32 @@ TEST_F(CollectTest, ACopyWhoseDriveIsAwayIsNotOffered) {
     EXPECT_FALSE(found.listCreated);
 }
 
+// An offline share answers only after a network time-out: in one run the
+// pruning and every later search ask about its root once, whatever the case
+// of its name, and never about its files.
+TEST_F(CollectTest, AShareThatIsAwayIsAskedAboutOncePerRun) {
+    std::string a = InstallTargetCopy("target_v1", copies / "a");
+    WriteCopyRecords({
+        {"\\\\offline\\games\\Quill\\Quill.exe", "1.2.3.4", "Quillset"},
+        {"\\\\OFFLINE\\Games\\Other\\Quill.exe", "1.2.3.4", "Quillset"},
+        {a, "1.2.3.4", "Quillset"},
+    });
+    int shareProbes = 0;
+    RootReachability roots([&](const std::string& path) {
+        bool share = path.rfind("\\\\", 0) == 0;
+        shareProbes += share;
+        return !share;
+    });
+    PruneCopyRecords("", "", "", roots);
+    EXPECT_EQ(ReadCopyCount(), 3) << "records on a share that is away are kept";
+    for (int search = 0; search < 3; ++search) {  // Back and Next on the about page, again and again
+        found = CollectCompatibleCopies(setup.path, QuillPackage(), roots);
+        EXPECT_EQ(found.FoundCopies[0], a);
+        EXPECT_FALSE(found.listCreated);
+    }
+    EXPECT_EQ(shareProbes, 1);
+}
+
 TEST_F(CollectTest, UnfitCopiesAndOtherProgramsAreSkipped) {
     std::string fit = InstallTargetCopy("target_v1", copies / "fit");
     std::string old = InstallTargetCopy("target_v2", copies / "old");

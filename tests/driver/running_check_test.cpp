@@ -77,14 +77,33 @@ TEST(RunningCheck, OnlyTheChosenCopyCounts) {
         ASSERT_NE(running.window, nullptr);
         EXPECT_TRUE(IsTargetRunning(package, folder));
         EXPECT_EQ(GetWindowExePath(running.window), chosen);
-        // Paths compare byte for byte; classes need their letters, not their case.
-        EXPECT_FALSE(IsProgramRunning(TargetClass, LatinUpper(chosen)));
+        // Any name of the running file counts; classes need their letters, not their case.
+        EXPECT_TRUE(IsProgramRunning(TargetClass, LatinUpper(chosen)));
+        EXPECT_TRUE(IsProgramRunning(TargetClass, chosen + " "));
+        EXPECT_TRUE(IsProgramRunning(TargetClass, folder + "\\.\\..\\chosen\\\\Quill.exe"));
+        EXPECT_FALSE(IsProgramRunning(TargetClass, chosen + "x"));
         EXPECT_FALSE(IsProgramRunning("QuillTargetWndX", chosen));
         EXPECT_FALSE(IsProgramRunning("QuillTarget", chosen));
         EXPECT_TRUE(IsProgramRunning("QUILLTARGETWND", chosen));
     }
     EXPECT_FALSE(IsTargetRunning(package, folder));
     EXPECT_EQ(GetWindowExePath(nullptr), "Null");
+}
+
+// A program started through its short (8.3) name is the same file as its long name.
+TEST(RunningCheck, AShortNameIsTheSameProgram) {
+    ScratchDir dir;
+    std::string exe = CopyTarget("target_v1", dir / "chosen copy folder");
+    char shortName[MAX_PATH];
+    DWORD length = GetShortPathNameA(exe.c_str(), shortName, MAX_PATH);
+    ASSERT_TRUE(length > 0 && length < MAX_PATH);
+    ASSERT_EQ(std::string(shortName).find("chosen copy folder"), std::string::npos) << shortName;
+    EXPECT_EQ(SystemPathKey(shortName), SystemPathKey(exe));
+    EXPECT_NE(SystemPathKey(shortName), SystemPathKey(dir / "other\\Quill.exe"));
+    RunningTarget running(shortName);
+    ASSERT_NE(running.window, nullptr);
+    EXPECT_TRUE(IsProgramRunning(TargetClass, exe));
+    EXPECT_TRUE(IsProgramRunning(TargetClass, shortName));
 }
 
 // Where the program sits in memory decides which way its path is found:

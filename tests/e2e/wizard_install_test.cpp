@@ -157,22 +157,42 @@ protected:
     std::string copy;
     SetupProcess target;  // the same start-and-kill handling as setup.exe
 
-    void StartRunningCopy() {
-        copy = MakeCopy("Running", "target_fixed.exe");
+    void StartRunningCopy(const std::string& name = "Running") {
+        copy = MakeCopy(name, "target_fixed.exe");
         AddCopyRecord(copy + "\\quill.exe");
-        std::string exe = copy + "\\quill.exe";
+        StartProgram(copy + "\\quill.exe");
+    }
+    // Starts the target program by that path, from its folder.
+    void StartProgram(const std::string& exe) {
         std::string commandLine = "\"" + exe + "\" /norecord";
+        std::string folder = exe.substr(0, exe.find_last_of('\\') + 1);
         STARTUPINFOA startup{};
         startup.cb = sizeof startup;
-        ASSERT_TRUE(CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, copy.c_str(),
+        ASSERT_TRUE(CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
                                    &startup, &target.info));
         ASSERT_NE(WaitForTopWindow(target.pid(), "QuillTargetWnd"), nullptr);
+    }
+    // Pack.ini's executable line as the package's author wrote it.
+    void SetExecutableLine(const std::string& line) {
+        std::string pack = ReadBytes(setup / "Source\\Pack.ini");
+        size_t at = pack.find("\r\nquill.exe\r\n");
+        ASSERT_NE(at, std::string::npos);
+        WriteBytes(setup / "Source\\Pack.ini", pack.replace(at + 2, 9, line));
     }
     void ReachRunningQuestion() {
         Start();
         ASSERT_TRUE(WaitForHeader("О пакете:"));
         ClickButton(main, CmdNext);
         AnswerBox(process.pid(), IDOK);
+    }
+    // The running program is seen: the box comes, and Cancel installs nothing.
+    void ExpectRunningBoxAndCancel(const std::string& folder) {
+        ReachRunningQuestion();
+        BoxSeen running = AnswerBox(process.pid(), IDCANCEL);
+        EXPECT_EQ(running.text.substr(0, 44), "Программа Quillset запущена в данный момент!");
+        EXPECT_EQ(process.waitExit(), 0);
+        EXPECT_FALSE(PathExists(PackageFolder(folder)));
+        EXPECT_TRUE(PathExists(folder + "\\Data\\old_demo.map"));
     }
 };
 
@@ -216,4 +236,47 @@ TEST_F(RunningCopy, CancelEndsTheRunWithNothingInstalled) {
     EXPECT_EQ(process.waitExit(), 0);
     EXPECT_FALSE(PathExists(PackageFolder(copy)));
     EXPECT_TRUE(PathExists(copy + "\\Data\\old_demo.map"));
+}
+
+// The executable line and the running program name one file in other words:
+// letter case, a trailing blank, an 8.3 name, a drive's root.
+TEST_F(RunningCopy, ExecutableLineInAnotherCaseStillSeesTheProgram) {
+    SetExecutableLine("Quill.exe");
+    StartRunningCopy();
+    ExpectRunningBoxAndCancel(copy);
+}
+
+TEST_F(RunningCopy, ExecutableLineWithATrailingBlankStillSeesTheProgram) {
+    SetExecutableLine("quill.exe ");
+    StartRunningCopy();
+    ExpectRunningBoxAndCancel(copy);
+}
+
+TEST_F(RunningCopy, ProgramStartedByItsShortNameIsSeen) {
+    copy = MakeCopy("Running copy folder", "target_fixed.exe");
+    AddCopyRecord(copy + "\\quill.exe");
+    char shortName[MAX_PATH];
+    DWORD length = GetShortPathNameA((copy + "\\quill.exe").c_str(), shortName, MAX_PATH);
+    ASSERT_TRUE(length > 0 && length < MAX_PATH);
+    ASSERT_EQ(std::string(shortName).find("Running copy folder"), std::string::npos) << shortName;
+    StartProgram(shortName);
+    ExpectRunningBoxAndCancel(copy);
+}
+
+static void ClearDriveT() {
+    DeleteFileA("T:\\quill.exe");
+    for (const char* name : {"Resource", "Data", "Addons"}) RemoveTree(std::string("T:\\") + name);
+}
+
+TEST_F(RunningCopy, ProgramAtADriveRootIsSeen) {
+    // scripts/wine-env.sh makes T: a plain folder of the test environment.
+    if (GetFileAttributesA("T:\\") == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no drive T: in the Wine prefix";
+    ClearDriveT();
+    MakeCopyAt("T:", "target_fixed.exe");
+    AddCopyRecord("T:\\quill.exe");
+    StartProgram("T:\\quill.exe");
+    ExpectRunningBoxAndCancel("T:");
+    PostMessageA(WaitForTopWindow(target.pid(), "QuillTargetWnd"), WM_CLOSE, 0, 0);
+    EXPECT_EQ(target.waitExit(), 0);
+    ClearDriveT();
 }

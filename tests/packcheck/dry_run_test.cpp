@@ -120,3 +120,47 @@ TEST(DryRunFiles, ChangesAreRecordedInOrderAndOverwritesMarked) {
     EXPECT_TRUE(changes[1].overwrites) << "cfg.txt is there under another case";
     EXPECT_EQ(changes[1].source.relative, "Source\\PACK\\CFG.txt");
 }
+
+// What the disk refuses: a read-only file that setup must replace or copy
+// over, and a file where a copy needs its folder. The run fails there, says
+// why, and changes nothing for that file.
+TEST(DryRunFiles, ReadOnlyFilesAndAFileInAFoldersPlaceFailTheRun) {
+    const Files setup{{"Source\\Script_Copy.ini", "Maps\\a.map\r\n"}, {"Source\\PACK\\Maps\\a.map", "a\r\n"}};
+    const Files target{{"Resource\\InstallComponents.ini", "Base/1.0\r\n"}, {"Addons\\Pack\\Maps\\a.map", "old\r\n"}};
+    const struct {
+        Files target;
+        const char* readOnly;
+        const char* failure;  // "" when the run gets through
+        bool copies;          // the map is copied
+    } cases[] = {
+        {target, "", "", true},
+        {target, "Resource\\InstallComponents.ini",
+         "Resource\\InstallComponents.ini is read-only: setup cannot replace it, fails and puts the target back as it was",
+         true},
+        {target, "Addons\\Pack\\Maps\\a.map",
+         "Addons\\Pack\\Maps\\a.map is read-only: setup does not copy over it, fails and puts the target back as it was",
+         false},
+        {{{"Addons\\Pack\\Maps", "a file"}}, "",
+         "Addons\\Pack\\Maps\\a.map: the file Addons\\Pack\\Maps stands where its folder must be: setup copies nothing "
+         "there, fails and puts the target back as it was",
+         false},
+    };
+    for (const auto& c : cases) {
+        FolderTree setupTree = FolderTree::InMemory(setup), targetTree = FolderTree::InMemory(c.target);
+        setupTree.root = "C:\\Setup";
+        targetTree.root = "C:\\Game";
+        for (auto& entry : targetTree.entries) entry.readOnly = entry.name == c.readOnly;
+        DryRunFiles files(setupTree, targetTree);
+        NoProgress progress;
+        bool ok = RunInstall(setupTree.root, targetTree.root, DemoPackage(""), files, progress);
+        std::string failure = c.failure;
+        EXPECT_EQ(ok, failure.empty()) << c.readOnly;
+        EXPECT_EQ(files.failures, failure.empty() ? std::vector<std::string>{} : std::vector<std::string>{failure});
+        bool copied = false;
+        for (const auto& change : files.changes) {
+            EXPECT_NE(change.place.relative, c.readOnly) << "a read-only file stays as it is";
+            copied = copied || change.place.relative == "Addons\\Pack\\Maps\\a.map";
+        }
+        EXPECT_EQ(copied, c.copies) << c.failure;
+    }
+}

@@ -4,6 +4,9 @@
 # package (base/) with the case's setup/ laid over it, minus the paths listed
 # in `remove`, with the files listed in `dated-1979` dated before 1980; its
 # target/ (for a dry run) lies beside it, and `args` follow the setup folder.
+# The files listed in `read-only` (paths in the case's folder, target/...
+# included) lose their write permission, which Wine shows as the read-only
+# attribute.
 #
 #   run-corpus.sh [--ansi] [--update] COMMAND...
 # COMMAND starts packcheck (with a launcher in front for Windows programs);
@@ -39,6 +42,7 @@ for case in "$HERE"/corpus/*/; do
     [ -d "$case/target" ] && cp -r "$case/target" "$dir/target"
     [ -f "$case/remove" ] && while read -r path; do rm -rf "${dir:?}/setup/$path"; done < "$case/remove"
     [ -f "$case/dated-1979" ] && while read -r path; do touch -d 1979-06-01 "$dir/setup/$path"; done < "$case/dated-1979"
+    [ -f "$case/read-only" ] && while read -r path; do chmod a-w "$dir/$path"; done < "$case/read-only"
     read -r -a args < <(cat "$case/args" 2>/dev/null || true)
     actual="$( (cd "$dir" && "$@" setup "${args[@]}" 2>/dev/null); echo "exit $?")"
     actual="$(printf '%s\n' "$actual" | normal_output)"
