@@ -79,7 +79,7 @@ TEST_F(CatalogueTest, RussianForTheLanguagePageSetsOnlyItsThreeTexts) {
     SetRussianTexts(t, programName, true);
     EXPECT_EQ(t.MsgExitConfirm, "Действительно хотите закрыть программу?");
     EXPECT_EQ(t.CapExitConfirm, "Подтверждение выхода...");
-    EXPECT_EQ(t.BtnNext, "Далее >>");
+    EXPECT_EQ(t.BtnNext, "&Далее >>");
     EXPECT_EQ(t.BtnBack, "<< Back");
     EXPECT_EQ(t.MsgLaunchQuestion, "");
 }
@@ -109,7 +109,7 @@ TEST_F(CatalogueTest, ShortFilesKeepWhatTheyDoNotReach) {
     t.MsgExitConfirm = "Do you really want to close the program?";
     t.CapExitConfirm = "Confirmation of exit...";
     Apply({"Only a name"}, "x.txt");
-    EXPECT_EQ(t.BtnBack, "<< Back");
+    EXPECT_EQ(t.BtnBack, "<< &Back");
     EXPECT_EQ(t.LblElapsed, "Passed time:");
     EXPECT_EQ(t.MsgExitConfirm, "Do you really want to close the program?");
     EXPECT_EQ(t.CapExitConfirm, "Confirmation of exit...");
@@ -129,7 +129,7 @@ TEST_F(CatalogueTest, ShortFilesKeepWhatTheyDoNotReach) {
     EXPECT_EQ(t.MsgExitConfirm, "S1");
     EXPECT_EQ(t.CapExitConfirm, "S2...");
     EXPECT_EQ(t.BtnNext, "T3 >>") << "entries the short file does not reach keep the earlier file's texts";
-    EXPECT_EQ(t.BtnBack, "<< Back") << "but the two English texts are set anew";
+    EXPECT_EQ(t.BtnBack, "<< &Back") << "but the two English texts are set anew";
     EXPECT_EQ(t.LblAboutPackage, "T29:");
 }
 
