@@ -57,8 +57,8 @@ struct CatalogueTest : ::testing::Test {
 
 TEST_F(CatalogueTest, RussianTextsAreCp1251BytesWithTheProgramNameJoinedIn) {
     SetRussianTexts(t, programName, false);
-    EXPECT_EQ(t.BtnNext, "\xC4\xE0\xEB\xE5\xE5 >>");
-    EXPECT_EQ(t.BtnBack, "<< \xCD\xE0\xE7\xE0\xE4");
+    EXPECT_EQ(t.BtnNext, "&\xC4\xE0\xEB\xE5\xE5 >>");
+    EXPECT_EQ(t.BtnBack, "<< &\xCD\xE0\xE7\xE0\xE4");
     EXPECT_EQ(t.MsgLaunchQuestion, "\xC7\xE0\xEF\xF3\xF1\xF2\xE8\xF2\xFC \xEF\xF0\xEE\xE3\xF0\xE0\xEC\xEC\xF3 Game?");
     EXPECT_NE(t.MsgAlreadyInstalled.find("\xE5\xF9\xB8 \xF0\xE0\xE7?"), std::string::npos) << "yo is 0xB8";
     EXPECT_EQ(t.MsgFolderFound, "Папка программы успешно найдена!\r\nПуть к найденной папке:");
