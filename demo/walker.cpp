@@ -70,11 +70,13 @@ static bool HasList(HWND main, int id) { return GetDlgItem(main, id) != nullptr;
 // again from outside the list when no tip comes.
 static void ShowLongPathTip(HWND main, DWORD pid) {
     RECT list{};
-    GetWindowRect(GetDlgItem(main, CmdCopyList), &list);
+    HWND copies = GetDlgItem(main, CmdCopyList);
+    GetWindowRect(copies, &list);
+    int row = static_cast<int>(SendMessageA(copies, LB_GETITEMHEIGHT, 0, 0));  // follows the screen's DPI
     HWND tip = nullptr;
     for (int attempt = 0; attempt < 5 && !tip; ++attempt) {
         SetCursorPos(list.left - 40, list.bottom + 40);
-        SetCursorPos(list.left + 60, list.top + 2 * 13 + 6);
+        SetCursorPos(list.left + 60, list.top + 2 * row + row / 2);
         tip = WaitForTopWindow(pid, "tooltips_class32", 2000);
     }
     Require(tip != nullptr, "the long path showed no tip");
