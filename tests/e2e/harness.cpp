@@ -25,8 +25,13 @@ int SetupProcess::waitExit(DWORD timeoutMs) {
 }
 
 void StartSetup(SetupProcess& process, const std::string& folder, const std::string& currentFolder) {
+    StartSetupFrom(process, SETUP_EXE_PATH, folder, currentFolder);
+}
+
+void StartSetupFrom(SetupProcess& process, const std::string& builtExe, const std::string& folder,
+                    const std::string& currentFolder) {
     std::string exe = folder + "\\setup.exe";
-    if (!CopyFileA(SETUP_EXE_PATH, exe.c_str(), FALSE)) throw std::runtime_error("cannot copy setup.exe to " + exe);
+    if (!CopyFileA(builtExe.c_str(), exe.c_str(), FALSE)) throw std::runtime_error("cannot copy setup.exe to " + exe);
     std::string commandLine = "\"" + exe + "\"";
     std::string cwd = currentFolder.empty() ? folder : currentFolder;
     STARTUPINFOA startup{};

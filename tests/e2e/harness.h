@@ -20,6 +20,9 @@ struct SetupProcess {
 // Copies the built setup.exe into `folder` and starts it there, with the
 // current folder set to `currentFolder` (the setup folder when empty).
 void StartSetup(SetupProcess& process, const std::string& folder, const std::string& currentFolder = "");
+// The same with another build of setup.exe (a signed copy, say).
+void StartSetupFrom(SetupProcess& process, const std::string& builtExe, const std::string& folder,
+                    const std::string& currentFolder = "");
 
 // Polls `condition` until it holds or `timeoutMs` passes.
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
