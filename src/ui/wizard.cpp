@@ -332,8 +332,10 @@ void Wizard::HandleLanguageListSelection() {
 
 void Wizard::OnCommand(int id) {
     switch (id) {
-        case CmdExit: ConfirmExit(); break;
-        case IDCANCEL: ConfirmExit(); break;  // Esc
+        case CmdExit:
+        case IDCANCEL:  // Esc
+            ConfirmExit();
+            break;
         case CmdCopyList: HandleCopyListSelection(); break;
         case CmdNext: EndPage(false); break;
         case CmdBack: EndPage(true); break;
