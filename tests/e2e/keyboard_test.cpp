@@ -9,6 +9,11 @@ namespace {
 
 class KeyboardRun : public WizardRun {
 protected:
+    std::string step;  // what the test was doing, reported with a failure
+    void TearDown() override {
+        if (HasFailure()) ADD_FAILURE() << "at step: " << step;
+        WizardRun::TearDown();
+    }
     bool WaitForFocus(HWND control) {
         return WaitFor([&] { return FocusedWindow(main) == control; });
     }
@@ -24,9 +29,10 @@ protected:
         return false;
     }
     // Each way of leaving asks first; No keeps the page.
-    void ExpectExitQuestion(const std::function<void()>& press, const std::string& question) {
+    void ExpectExitQuestion(const char* key, const std::function<void()>& press, const std::string& question) {
+        step = key;
         press();
-        EXPECT_EQ(AnswerBoxByKey(process.pid(), 1).text, question);
+        EXPECT_EQ(AnswerBoxByKey(process.pid(), 1).text, question) << key;
         EXPECT_TRUE(process.running());
     }
 };
@@ -44,10 +50,11 @@ TEST_F(KeyboardRun, TheWholeWizardWithTheKeyboardAlone) {
     EXPECT_EQ(ScreenReaderLabel(languages), "Please select a language:");
 
     const std::string english = "Do you really want to close the program?";
-    ExpectExitQuestion([&] { PressKey(main, VK_ESCAPE); }, english);
-    ExpectExitQuestion([&] { PressAltF4(main); }, english);
+    ExpectExitQuestion("Esc", [&] { PressKey(main, VK_ESCAPE); }, english);
+    ExpectExitQuestion("Alt+F4", [&] { PressAltF4(main); }, english);
     ASSERT_TRUE(WaitForFocus(languages)) << "the focus comes back after the question";
 
+    step = "arrows to English";
     ASSERT_TRUE(ArrowTo(languages, "English [English]"));
     EXPECT_TRUE(Enabled(CmdNext));
     EXPECT_EQ(Text(CmdNext), "&Next >>") << "a language file's own & marks the key too";
@@ -57,17 +64,19 @@ TEST_F(KeyboardRun, TheWholeWizardWithTheKeyboardAlone) {
     ASSERT_TRUE(WaitForFocus(GetDlgItem(main, CmdExit)));
     PressKey(main, VK_TAB);
     ASSERT_TRUE(WaitForFocus(languages));
-    ExpectExitQuestion([&] { PressAltKey(main, 'x'); }, english);
+    ExpectExitQuestion("Alt+X", [&] { PressAltKey(main, 'x'); }, english);
     ASSERT_TRUE(WaitForFocus(GetDlgItem(main, CmdExit))) << "Alt+X pressed Exit, which keeps the focus";
     PressKey(main, VK_TAB);
     ASSERT_TRUE(WaitForFocus(languages));
 
+    step = "Enter on the list";
     PressKey(main, VK_RETURN);  // Next, from the list
     ASSERT_TRUE(WaitForHeader("About the package:")) << Header();
     HWND about = TextBox();
     ASSERT_TRUE(WaitForFocus(about));
     EXPECT_EQ(ScreenReaderLabel(about), "About the package:");
 
+    step = "Alt+N to the copy list";
     PressAltKey(main, 'n');
     ASSERT_TRUE(WaitFor([&] { return List(CmdCopyList) != nullptr; }));
     HWND copies = List(CmdCopyList);
@@ -76,20 +85,24 @@ TEST_F(KeyboardRun, TheWholeWizardWithTheKeyboardAlone) {
     EXPECT_FALSE(Enabled(CmdNext));
     PressKey(main, VK_TAB);
     ASSERT_TRUE(WaitForFocus(GetDlgItem(main, CmdBack))) << "Tab passes over the disabled Next";
+    step = "Enter on Back";
     PressKey(main, VK_RETURN);  // Enter presses the focused button
     ASSERT_TRUE(WaitForHeader("About the package:"));
     ASSERT_TRUE(WaitForFocus(TextBox()));
 
+    step = "Enter in the text box";
     PressKey(main, VK_RETURN);  // the text box leaves Enter to the window
     ASSERT_TRUE(WaitFor([&] { return List(CmdCopyList) != nullptr; }));
     copies = List(CmdCopyList);
     ASSERT_TRUE(WaitForFocus(copies));
     ASSERT_TRUE(ArrowTo(copies, second + "\\quill.exe"));
     EXPECT_TRUE(Enabled(CmdNext));
+    step = "Enter with a copy picked";
     PressKey(main, VK_RETURN);
     EXPECT_NE(AnswerBoxByKey(process.pid()).text.find(second), std::string::npos);
     EXPECT_EQ(AnswerBoxByKey(process.pid()).text, "The package was installed successfully!");
 
+    step = "after the install";
     HWND exitButton = GetDlgItem(main, CmdExit);
     ASSERT_TRUE(WaitForFocus(exitButton)) << "after the run the focus is on Exit, the one enabled button";
     PressKey(main, VK_RETURN);
@@ -120,7 +133,7 @@ TEST_F(KeyboardRun, TheFolderPageInRussian) {
     PressKey(main, VK_RETURN);
     ASSERT_TRUE(WaitForHeader("О пакете:"));
     ASSERT_TRUE(WaitForFocus(TextBox()));
-    ExpectExitQuestion([&] { PressKey(main, VK_ESCAPE); }, "Действительно хотите закрыть программу?");
+    ExpectExitQuestion("Esc", [&] { PressKey(main, VK_ESCAPE); }, "Действительно хотите закрыть программу?");
     PressKey(main, VK_ESCAPE);
     AnswerBoxByKey(process.pid());  // Yes
     EXPECT_EQ(process.waitExit(), 0);

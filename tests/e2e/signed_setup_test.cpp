@@ -27,7 +27,7 @@ class SignedSetup : public WizardRun {};
 }  // namespace
 
 TEST_F(SignedSetup, TheVersionResourceNamesTheProgramAndItsVersion) {
-    for (const std::string exe : {std::string(SETUP_EXE_PATH), std::string(SIGNED_SETUP_EXE_PATH)}) {
+    for (const std::string& exe : {std::string(SETUP_EXE_PATH), std::string(SIGNED_SETUP_EXE_PATH)}) {
         SCOPED_TRACE(exe);
         EXPECT_EQ(GetFileVersionString(exe), SETUP_VERSION);
         EXPECT_EQ(VersionText(exe, "ProductVersion"), SETUP_VERSION);
