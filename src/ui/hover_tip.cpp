@@ -43,14 +43,14 @@ void HoverTip::UpdateHoverTip() {
             text_ = ListItemText(list_, item);
             WindowDC dc(list_);
             width = TextWidth(dc.get(), font_, text_);
-            show = width > (list.right - list.left) - 20;
+            show = width > (list.right - list.left) - Scaled(20);
         }
     }
     if (show) {
         shownTipItem_ = item;
         int screenWidth = GetSystemMetrics(SM_CXSCREEN);
-        int tipLeft = list.left + 20;
-        if (screenWidth < tipLeft + width + 20) tipLeft = screenWidth - width - 10;
+        int tipLeft = list.left + Scaled(20);
+        if (screenWidth < tipLeft + width + Scaled(20)) tipLeft = screenWidth - width - Scaled(10);
         tipRecord_.lpszText = text_.data();
         SendMessageA(tipWindow_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tipRecord_));
         int tipTop = (item - GetScrollPos(list_, SB_VERT) + 1) * rowHeight + list.top;
