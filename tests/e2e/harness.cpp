@@ -324,7 +324,7 @@ void MouseClickListRow(HWND list, int index) {
 }
 
 BoxSeen AnswerBoxByKey(DWORD pid, int tabs) {
-    HWND box = WaitForTextBox(pid);
+    HWND box = WaitForTextBox(pid, 30000);  // a loaded machine under qemu can take that long
     if (!box) throw std::runtime_error("no message box appeared");
     BoxSeen seen{WindowText(box), MessageBoxText(box)};
     // The box takes keys once one of its buttons has the focus.
