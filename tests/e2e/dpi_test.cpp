@@ -88,6 +88,10 @@ void CheckPage(HWND main, int dpi, const std::vector<const ControlTemplate*>& ex
     GetClientRect(main, &client);
     EXPECT_TRUE(Near(client.right, ScaleLength(Layout::ClientWidth, dpi), 2)) << client.right;
     EXPECT_TRUE(Near(client.bottom, ScaleLength(Layout::ClientHeight, dpi), 2)) << client.bottom;
+    if (dpi == DesignDpi) {  // the window is sized from its client area, not from guessed frame widths
+        EXPECT_EQ(client.right, Layout::ClientWidth);
+        EXPECT_EQ(client.bottom, Layout::ClientHeight);
+    }
     HDC dc = CreateCompatibleDC(nullptr);
     std::vector<Child> children = Children(main);
     for (const ControlTemplate* control : expected) {
