@@ -38,13 +38,27 @@ static void Shot(const std::string& name, HWND window) {
 
 // A message box over the wizard. Without a window manager Wine never paints a
 // box where it overlaps another window of its process, so the box is moved
-// just below the wizard for its shot.
+// just below the wizard for its shot; on a screen too short for both (a high
+// DPI) the wizard moves up for that shot and back afterwards.
 static void BoxShot(const std::string& name, HWND box, HWND main) {
     RECT wizard{}, place{};
-    if (IsWindow(main) && GetWindowRect(main, &wizard) && GetWindowRect(box, &place)) {
-        SetWindowPos(box, HWND_TOP, place.left, wizard.bottom + 8, 0, 0, SWP_NOSIZE);
+    if (!IsWindow(main) || !GetWindowRect(main, &wizard) || !GetWindowRect(box, &place)) {
+        Shot(name, box);
+        return;
     }
+    int boxHeight = place.bottom - place.top;
+    int room = GetSystemMetrics(SM_CYSCREEN) - 8 - boxHeight;
+    int wizardTop = wizard.top;
+    if (wizard.bottom > room) {
+        wizardTop = room - (wizard.bottom - wizard.top);
+        if (wizardTop < 0) wizardTop = 0;
+        SetWindowPos(main, nullptr, wizard.left, wizardTop, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    SetWindowPos(box, HWND_TOP, place.left, wizardTop + (wizard.bottom - wizard.top) + 8, 0, 0, SWP_NOSIZE);
     Shot(name, box);
+    if (wizardTop != wizard.top) {
+        SetWindowPos(main, nullptr, wizard.left, wizard.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 static void Require(bool condition, const std::string& what) {
@@ -70,11 +84,13 @@ static bool HasList(HWND main, int id) { return GetDlgItem(main, id) != nullptr;
 // again from outside the list when no tip comes.
 static void ShowLongPathTip(HWND main, DWORD pid) {
     RECT list{};
-    GetWindowRect(GetDlgItem(main, CmdCopyList), &list);
+    HWND copies = GetDlgItem(main, CmdCopyList);
+    GetWindowRect(copies, &list);
+    int row = static_cast<int>(SendMessageA(copies, LB_GETITEMHEIGHT, 0, 0));  // follows the screen's DPI
     HWND tip = nullptr;
     for (int attempt = 0; attempt < 5 && !tip; ++attempt) {
         SetCursorPos(list.left - 40, list.bottom + 40);
-        SetCursorPos(list.left + 60, list.top + 2 * 13 + 6);
+        SetCursorPos(list.left + 60, list.top + 2 * row + row / 2);
         tip = WaitForTopWindow(pid, "tooltips_class32", 2000);
     }
     Require(tip != nullptr, "the long path showed no tip");

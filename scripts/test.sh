@@ -20,6 +20,8 @@ echo "== Wine suite on i686 (the shipped PE32 build; 32-bit code: $("$ROOT/scrip
 suite i686 "$ROOT/scripts/wine32.sh" run
 echo "== Wine suite on x86_64"
 suite x86_64
+echo "== setup.exe rebuilt from clean folders, compared byte for byte"
+if ! "$ROOT/scripts/check-reproducible.sh" i686; then failed=1; fi
 echo "== packcheck as a native Linux program, on the demo package"
 if ! "$ROOT/scripts/packcheck.sh" "$ROOT/demo/package" --strict; then failed=1; fi
 "$ROOT/scripts/native-test.sh"

@@ -10,7 +10,7 @@ void SetEnglishExitTexts(Catalogue& texts) {
 void SetRussianTexts(Catalogue& texts, const std::string& programName, bool languagePageOnly) {
     texts.MsgExitConfirm = "Действительно хотите закрыть программу?";
     texts.CapExitConfirm = "Подтверждение выхода...";
-    texts.BtnNext = "Далее >>";
+    texts.BtnNext = "&Далее >>";  // & marks the Alt+letter key
     if (languagePageOnly) return;
     const std::string& name = programName;
     texts.MsgProgramRunning = "Программа " + name + " запущена в данный момент!\r\n\r\n"
@@ -36,9 +36,9 @@ void SetRussianTexts(Catalogue& texts, const std::string& programName, bool lang
     texts.LblChooseCopy = "Выберите копию программы " + name + " для установки:";
     texts.MsgOtherCopies = "Для установки пакета в другую копию программы " + name + " запустите программу установки ещё раз!";
     texts.MsgFolderFound = "Папка программы успешно найдена!\r\nПуть к найденной папке:";
-    texts.BtnBack = "<< Назад";
+    texts.BtnBack = "<< &Назад";
     texts.LblElapsed = "Прошло времени:";
-    texts.BtnExit = "Выход";
+    texts.BtnExit = "&Выход";
     texts.LblAboutPackage = "О пакете:";
 }
 
@@ -159,7 +159,7 @@ bool MessageLineIsTemplate(int number) {
 
 int ApplyLanguageLines(Catalogue& texts, const std::vector<std::string>& lines, const std::string& programName) {
     int MessageLineCounter = 0;
-    texts.BtnBack = "<< Back";
+    texts.BtnBack = "<< &Back";
     texts.LblElapsed = "Passed time:";
     // The first line is the language's display name, whatever it holds.
     for (size_t i = 1; i < lines.size(); ++i) {

@@ -16,7 +16,8 @@ static const DWORD PumpInterval = 20;
 static const DWORD BarInterval = 100;
 
 InstallPage::InstallPage(HWND window, const Fonts& fonts, std::string elapsedLabel)
-    : progressBar_(CreateControl(Layout::ProgressBar, "", window, fonts)),
+    : window_(window),
+      progressBar_(CreateControl(Layout::ProgressBar, "", window, fonts)),
       elapsedLabel_(CreateControl(Layout::ElapsedLabel, elapsedLabel, window, fonts)),
       lblElapsed_(std::move(elapsedLabel)),
       StartTick(GetTickCount()),
@@ -96,7 +97,7 @@ bool InstallPage::PumpOneMessage(MSG& message) {
     if (wide) {
         DispatchMessageW(&message);
     } else {
-        DispatchMessageA(&message);
+        DispatchPageMessage(window_, message);
     }
     return true;
 }

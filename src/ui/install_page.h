@@ -34,6 +34,7 @@ private:
     void PumpMessages();
     bool PumpOneMessage(MSG& message);
 
+    HWND window_;
     HWND progressBar_;
     HWND elapsedLabel_;
     std::string lblElapsed_;

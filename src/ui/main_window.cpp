@@ -11,6 +11,13 @@ static LRESULT Dispatch(Wizard* wizard, HWND window, UINT message, WPARAM wParam
         case WM_DESTROY: wizard->OnDestroy(); return 0;
         case WM_CLOSE: wizard->ConfirmExit(); return 0;
         case WM_COMMAND: wizard->OnCommand(LOWORD(wParam)); return 0;
+        // The keyboard handling of the page loop asks which button Enter presses.
+        case DM_GETDEFID: return wizard->DefaultButton();
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) == WA_INACTIVE) wizard->RememberFocus();
+            return DefWindowProcA(window, message, wParam, lParam);
+        // The window itself takes no input: the focus goes on to a control.
+        case WM_SETFOCUS: wizard->RestoreFocus(); return 0;
         default: return DefWindowProcA(window, message, wParam, lParam);
     }
 }

@@ -9,8 +9,8 @@ static HFONT MakeTahoma(int height, int weight) {
 }
 
 void Fonts::Create() {
-    normal.reset(MakeTahoma(-11, FW_NORMAL));
-    title.reset(MakeTahoma(13, FW_BOLD));
+    normal.reset(MakeTahoma(Scaled(-11), FW_NORMAL));
+    title.reset(MakeTahoma(Scaled(13), FW_BOLD));
 }
 
 HFONT Fonts::Of(FontKind kind) const {
@@ -35,11 +35,25 @@ void EndWithFatalError(const std::string& text) {
     ExitProcess(1);
 }
 
-int OuterWidth(int clientWidth) { return clientWidth + 2 * GetSystemMetrics(SM_CXBORDER); }
+int ScreenDpi() {
+    static const int dpi = [] {
+        HDC screen = GetDC(nullptr);
+        int found = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
+        if (screen) ReleaseDC(nullptr, screen);
+        return found > 0 ? found : DesignDpi;
+    }();
+    return dpi;
+}
 
-int OuterHeight(int clientHeight) {
-    return clientHeight + GetSystemMetrics(SM_CYCAPTION) +
-           2 * (GetSystemMetrics(SM_CYBORDER) + GetSystemMetrics(SM_CYFRAME) - 2);
+int Scaled(int units) { return ScaleLength(units, ScreenDpi()); }
+Rect Scaled(const Rect& rect) { return ScaleRect(rect, ScreenDpi()); }
+
+SIZE OuterSize(SIZE client, DWORD style) {
+    RECT outer{0, 0, client.cx, client.cy};
+    // An overlapped window gets a caption whether its style names one or not.
+    if (!(style & (WS_POPUP | WS_CHILD))) style |= WS_CAPTION;
+    AdjustWindowRectEx(&outer, style, FALSE, 0);
+    return {outer.right - outer.left, outer.bottom - outer.top};
 }
 
 int CenteredLeft(int width) { return GetSystemMetrics(SM_CXSCREEN) / 2 - width / 2; }
@@ -60,8 +74,12 @@ HWND CreateControl(const std::string& className, const std::string& text, DWORD 
 }
 
 HWND CreateControl(const ControlTemplate& control, const std::string& text, HWND parent, const Fonts& fonts) {
-    return CreateControl(control.className, text, control.style, control.rect, parent, control.id,
+    return CreateControl(control.className, text, control.style, Scaled(control.rect), parent, control.id,
                          fonts.Of(control.font));
+}
+
+void PlaceAfter(HWND control, HWND previous) {
+    SetWindowPos(control, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
 }
 
 // The progress bar and tooltip classes live in the common controls. The library
@@ -90,9 +108,8 @@ HWND CreateMainWindow(const std::string& title, WNDPROC procedure, void* owner) 
     windowClass.lpszClassName = "myWindow";
     // A class that is already there (a second window in one process) serves as well.
     if (!RegisterClassExA(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return nullptr;
-    int width = OuterWidth(Layout::ClientWidth);
-    int height = OuterHeight(Layout::ClientHeight);
-    Rect place{CenteredLeft(width), CenteredTop(height), width, height};
+    SIZE outer = OuterSize({Scaled(Layout::ClientWidth), Scaled(Layout::ClientHeight)}, Layout::MainStyle);
+    Rect place{CenteredLeft(outer.cx), CenteredTop(outer.cy), outer.cx, outer.cy};
     return CreateWindowWith("myWindow", title, Layout::MainStyle, place, nullptr, 0, nullptr, owner);
 }
 
@@ -131,11 +148,37 @@ FrozenPainting::~FrozenPainting() {
     RedrawWindow(window_, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
+HBITMAP StretchedBitmap(HBITMAP source, int width, int height) {
+    BITMAP size{};
+    if (!GetObjectA(source, sizeof size, &size)) return nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC from = CreateCompatibleDC(screen);
+    HDC to = CreateCompatibleDC(screen);
+    HBITMAP stretched = CreateCompatibleBitmap(screen, width, height);
+    ReleaseDC(nullptr, screen);
+    if (from && to && stretched) {
+        HGDIOBJ oldFrom = SelectObject(from, source);
+        HGDIOBJ oldTo = SelectObject(to, stretched);
+        SetStretchBltMode(to, HALFTONE);
+        SetBrushOrgEx(to, 0, 0, nullptr);  // as HALFTONE requires
+        StretchBlt(to, 0, 0, width, height, from, 0, 0, size.bmWidth, size.bmHeight, SRCCOPY);
+        SelectObject(from, oldFrom);
+        SelectObject(to, oldTo);
+    }
+    if (from) DeleteDC(from);
+    if (to) DeleteDC(to);
+    return stretched;
+}
+
 // The edit's own procedure is kept in its user data, which edits leave to the program.
 static LRESULT CALLBACK ReadOnlyEditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CHAR || message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN) return 0;
     auto original = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    return CallWindowProcA(original, window, message, wParam, lParam);
+    LRESULT result = CallWindowProcA(original, window, message, wParam, lParam);
+    // A multi-line edit asks for every key; one that takes no typing keeps
+    // only the arrows, so Tab, Enter and Esc work as in the rest of the window.
+    if (message == WM_GETDLGCODE) result &= ~static_cast<LRESULT>(DLGC_WANTALLKEYS | DLGC_WANTTAB | DLGC_WANTMESSAGE);
+    return result;
 }
 
 void MakeReadOnly(HWND edit) {
@@ -161,6 +204,12 @@ std::string ListItemText(HWND list, int index) {
     return text;
 }
 
+void DispatchPageMessage(HWND window, MSG& message) {
+    if (window && IsDialogMessageA(window, &message)) return;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+}
+
 void RunPage(HWND window, const std::function<void()>& watch) {
     ShowWindow(window, SW_SHOWNORMAL);
     UpdateWindow(window);
@@ -168,8 +217,7 @@ void RunPage(HWND window, const std::function<void()>& watch) {
     watch();
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0)) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchPageMessage(window, message);
         watch();
     }
     watch();

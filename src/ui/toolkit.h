@@ -11,7 +11,8 @@
 #include "ui/layout.h"
 
 // Tahoma -11 normal for every button, list, edit and ordinary label; Tahoma 13
-// bold for the package title and the page header. Made once per run.
+// bold for the package title and the page header; both heights at 96 DPI,
+// scaled to the screen's. Made once per run.
 struct Fonts {
     GdiObject normal;
     GdiObject title;
@@ -29,15 +30,25 @@ void ShowFatalError(const std::string& text);
 // cannot cross the system's frames).
 [[noreturn]] void EndWithFatalError(const std::string& text);
 
-int OuterWidth(int clientWidth);
-int OuterHeight(int clientHeight);
+// The screen's DPI (LOGPIXELSY), read once; the program declares itself DPI
+// aware, so this is the real one.
+int ScreenDpi();
+// A length or rectangle of the layout tables on this screen.
+int Scaled(int units);
+Rect Scaled(const Rect& rect);
+
+// The outer size of a window of that style whose client area is `client`.
+SIZE OuterSize(SIZE client, DWORD style);
 int CenteredLeft(int width);
 int CenteredTop(int height);
 
 HWND CreateControl(const std::string& className, const std::string& text, DWORD style, const Rect& rect, HWND parent,
                    int id, HFONT font);
-// A control of the layout on `parent`.
+// A control of the layout on `parent`, its rectangle scaled to the screen.
 HWND CreateControl(const ControlTemplate& control, const std::string& text, HWND parent, const Fonts& fonts);
+// Puts `control` right after `previous` in Z order, which is the order Tab
+// and screen readers follow.
+void PlaceAfter(HWND control, HWND previous);
 
 // Registers the class "myWindow" with `procedure` and creates the centred main
 // window (not shown); `owner` reaches the procedure as the window's user data.
@@ -63,12 +74,21 @@ private:
     HWND window_;
 };
 
+// A copy of `source` stretched smoothly (halftone) to width x height; 0 when
+// the system refuses.
+HBITMAP StretchedBitmap(HBITMAP source, int width, int height);
+
 // Typed characters and single clicks never reach the edit; the rest does.
+// Tab, Enter and Esc are left to the window's keyboard handling.
 void MakeReadOnly(HWND edit);
 SIZE MeasureText(HDC dc, HFONT font, const std::string& text);
 int TextWidth(HDC dc, HFONT font, const std::string& text);
 // The text of a list box item ("" when there is none), whatever its length.
 std::string ListItemText(HWND list, int index);
+// One message of `window`'s loop, with dialog keyboard handling: Tab and the
+// arrows move the focus, Enter presses the default button, Esc sends IDCANCEL,
+// Alt+letter presses the button with that mnemonic.
+void DispatchPageMessage(HWND window, MSG& message);
 // Shows the window and runs its message loop until WM_QUIT; `watch` runs
 // before the loop, after every message and at the end.
 void RunPage(HWND window, const std::function<void()>& watch);

@@ -33,10 +33,68 @@ void Wizard::ApplyButton(HWND button, ButtonState state) {
 void Wizard::RunPage(const std::function<void()>& onceShown) {
     bool shown = false;
     ::RunPage(MainWindow, [&] {
-        if (!shown && onceShown) onceShown();
+        if (!shown) {
+            FocusPage();
+            if (onceShown) onceShown();
+        }
         shown = true;
         tip_.UpdateHoverTip();
     });
+}
+
+void Wizard::PlaceOnPage(HWND frame, HWND control) {
+    PlaceAfter(frame, HeaderLabel);
+    PlaceAfter(control, frame);
+    PageControl = control;
+}
+
+// The page's list or text box; on a page without one Next, or Exit when Next
+// is disabled; never a disabled button.
+HWND Wizard::FocusTarget() const {
+    if (PageControl && IsWindow(PageControl)) return PageControl;
+    if (IsWindowEnabled(NextButton)) return NextButton;
+    if (IsWindowEnabled(ExitButton)) return ExitButton;
+    return nullptr;
+}
+
+void Wizard::FocusPage() {
+    lastFocus_ = nullptr;
+    HWND target = FocusTarget();
+    SetFocus(target ? target : MainWindow);
+}
+
+void Wizard::RememberFocus() {
+    HWND focus = GetFocus();
+    if (focus && IsChild(MainWindow, focus)) lastFocus_ = focus;
+}
+
+void Wizard::RestoreFocus() {
+    bool usable = lastFocus_ && IsWindow(lastFocus_) && IsChild(MainWindow, lastFocus_) &&
+                  IsWindowEnabled(lastFocus_) && IsWindowVisible(lastFocus_);
+    HWND target = usable ? lastFocus_ : FocusTarget();
+    if (target) SetFocus(target);
+}
+
+LRESULT Wizard::DefaultButton() const {
+    HWND focus = GetFocus();
+    for (HWND button : {BackButton, NextButton, ExitButton}) {
+        if (focus == button && IsWindowEnabled(button)) return MAKELRESULT(GetDlgCtrlID(button), DC_HASDEFID);
+    }
+    return IsWindowEnabled(NextButton) ? MAKELRESULT(CmdNext, DC_HASDEFID) : 0;
+}
+
+// The banner bitmap fills its control at any DPI: above 96 it is stretched
+// smoothly to the scaled size (the control centres it, as at 96).
+void Wizard::ShowBanner(HWND banner) {
+    HMODULE module = GetModuleHandleA(nullptr);
+    bannerImage_.reset(LoadBitmapA(module, "BGIMAGE"));
+    BITMAP size{};
+    if (ScreenDpi() != DesignDpi && bannerImage_.valid() && GetObjectA(bannerImage_.get(), sizeof size, &size)) {
+        HBITMAP stretched = StretchedBitmap(static_cast<HBITMAP>(bannerImage_.get()), Scaled(size.bmWidth),
+                                            Scaled(size.bmHeight));
+        if (stretched) bannerImage_.reset(stretched);
+    }
+    SendMessageA(banner, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bannerImage_.get()));
 }
 
 int Wizard::ShowOwnedBox(const std::string& text, const std::string& caption, UINT flags) {
@@ -66,15 +124,14 @@ void Wizard::ShowLanguagePage() {
     }
     Create(Layout::BottomRule);
     Create(Layout::VersionLabel, productLine_);
-    HWND banner = Create(Layout::Banner);
-    bannerImage_.reset(LoadBitmapA(GetModuleHandleA(nullptr), "BGIMAGE"));
-    SendMessageA(banner, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bannerImage_.get()));
+    ShowBanner(Create(Layout::Banner));
     Create(Layout::TitleFrame);
     Create(Layout::TitlePanel);
     Create(Layout::PackageTitle, package_.PackTitle);
+    HeaderLabel = Create(Layout::HeaderLabel, page.fixedHeader);
 
     Framed list{Create(*page.frame), Create(*page.control)};
-    PageList = list.control;
+    PageList = PageControl = list.control;
     std::vector<LanguageFile> files = ListLanguageFiles(setupFolder_);
     CurrentLanguage = RussianLanguage;
     if (!files.empty()) {
@@ -82,14 +139,14 @@ void Wizard::ShowLanguagePage() {
         for (const auto& file : files)
             SendMessageA(PageList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(file.entry.c_str()));
     }
-    ExitButton = Create(Layout::ExitButton, "Exit");
-    NextButton = Create(Layout::NextButton, "Next >>");
-    BackButton = Create(Layout::BackButton, "<< Back");
-    HeaderLabel = Create(Layout::HeaderLabel, page.fixedHeader);
+    BackButton = Create(Layout::BackButton, "<< &Back");
+    NextButton = Create(Layout::NextButton, "&Next >>");
+    ExitButton = Create(Layout::ExitButton, "E&xit");
     // Without language files the first page shown is the about page: the
     // window appears with it, built while hidden, rather than empty before it.
     if (files.empty()) {
         list.Remove();
+        PageControl = nullptr;
         return;
     }
     ApplyButton(NextButton, page.next);
@@ -97,6 +154,7 @@ void Wizard::ShowLanguagePage() {
     RunPage();
     LanguagePageDone = true;
     list.Remove();
+    PageControl = nullptr;
 }
 
 void Wizard::ShowAboutPage(const std::string& aboutText, const std::function<void()>& onceShown) {
@@ -110,9 +168,11 @@ void Wizard::ShowAboutPage(const std::string& aboutText, const std::function<voi
         ApplyButton(BackButton, page.back);
         SetHeader(page);
         box = {Create(*page.frame), Create(*page.control, aboutText)};
+        PlaceOnPage(box.frame, box.control);
         MakeReadOnly(box.control);
     }
     RunPage(onceShown);
+    PageControl = nullptr;
     box.Remove();
 }
 
@@ -127,6 +187,7 @@ bool Wizard::ShowCopyListPage(const FoundCopyTable& copies) {
             ApplyButton(NextButton, page.next);
             list = {Create(*page.frame), Create(*page.control)};
             PageList = list.control;
+            PlaceOnPage(list.frame, list.control);
             for (int slot = 0; slot < copies.count(); ++slot) {
                 SendMessageA(PageList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(copies.FoundCopies[slot].c_str()));
             }
@@ -139,7 +200,7 @@ bool Wizard::ShowCopyListPage(const FoundCopyTable& copies) {
         RunPage();
         CopyListInactive = true;
         list.Remove();
-        PageList = nullptr;
+        PageList = PageControl = nullptr;
     }
     ChosenFolder = ParentFolder(PickedExe);
     tip_.Stop();
@@ -171,6 +232,7 @@ void Wizard::ShowFolderPage() {
         ApplyButton(BackButton, page.back);
         SetHeader(page);
         box = {Create(*page.frame), Create(*page.control, texts_.MsgNoCopyFound)};
+        PlaceOnPage(box.frame, box.control);
         MakeReadOnly(box.control);
     }
     for (;;) {
@@ -188,6 +250,7 @@ void Wizard::ShowFolderPage() {
         break;
     }
     box.Remove();
+    PageControl = nullptr;
 }
 
 void Wizard::ShowInstallPage(const std::function<bool(InstallProgress&)>& install) {
@@ -197,6 +260,9 @@ void Wizard::ShowInstallPage(const std::function<bool(InstallProgress&)>& instal
     ApplyButton(BackButton, page.back);
     EnableWindow(ExitButton, FALSE);
     InstallPage progress(MainWindow, fonts_, texts_.LblElapsed);
+    PlaceAfter(progress.progressBar(), HeaderLabel);
+    PlaceAfter(progress.elapsedLabel(), progress.progressBar());
+    FocusPage();  // no button takes it while they are all disabled
     bool installOk = install(progress);
     progress.FinishProgressSteps();
     if (installOk) {
@@ -266,7 +332,10 @@ void Wizard::HandleLanguageListSelection() {
 
 void Wizard::OnCommand(int id) {
     switch (id) {
-        case CmdExit: ConfirmExit(); break;
+        case CmdExit:
+        case IDCANCEL:  // Esc
+            ConfirmExit();
+            break;
         case CmdCopyList: HandleCopyListSelection(); break;
         case CmdNext: EndPage(false); break;
         case CmdBack: EndPage(true); break;

@@ -55,12 +55,22 @@ public:
     void OnDestroy();
     void ConfirmExit();
     void OnCommand(int id);
+    // The button Enter presses: the focused one, else Next while it is enabled.
+    LRESULT DefaultButton() const;
+    // The focus leaves with the window's activation and comes back with it.
+    void RememberFocus();
+    void RestoreFocus();
 
 private:
     HWND Create(const ControlTemplate& control, const std::string& text = "");
     void SetHeader(const PageEntry& page);
     void ApplyButton(HWND button, ButtonState state);
     void RunPage(const std::function<void()>& onceShown = nullptr);
+    // A page's list or text box goes right after the header in Z order.
+    void PlaceOnPage(HWND frame, HWND control);
+    HWND FocusTarget() const;
+    void FocusPage();
+    void ShowBanner(HWND banner);
     void EndPage(bool back);
     void HandleCopyListSelection();
     void HandleLanguageListSelection();
@@ -78,6 +88,8 @@ private:
     HWND NextButton = nullptr;
     HWND ExitButton = nullptr;
     HWND PageList = nullptr;  // the list box of the current page
+    HWND PageControl = nullptr;  // the current page's list or text box, which gets the focus
+    HWND lastFocus_ = nullptr;   // the control that had the focus when the window was deactivated
     HoverTip tip_;
     std::unique_ptr<ComApartment> com_;  // entered for the folder browser only
     bool LanguagePageDone = false;       // language list notifications are ignored

@@ -25,8 +25,13 @@ int SetupProcess::waitExit(DWORD timeoutMs) {
 }
 
 void StartSetup(SetupProcess& process, const std::string& folder, const std::string& currentFolder) {
+    StartSetupFrom(process, SETUP_EXE_PATH, folder, currentFolder);
+}
+
+void StartSetupFrom(SetupProcess& process, const std::string& builtExe, const std::string& folder,
+                    const std::string& currentFolder) {
     std::string exe = folder + "\\setup.exe";
-    if (!CopyFileA(SETUP_EXE_PATH, exe.c_str(), FALSE)) throw std::runtime_error("cannot copy setup.exe to " + exe);
+    if (!CopyFileA(builtExe.c_str(), exe.c_str(), FALSE)) throw std::runtime_error("cannot copy setup.exe to " + exe);
     std::string commandLine = "\"" + exe + "\"";
     std::string cwd = currentFolder.empty() ? folder : currentFolder;
     STARTUPINFOA startup{};
@@ -271,4 +276,76 @@ HWND ChildAt(HWND parent, int x, int y, int width, int height) {
     ChildQuery query{parent, {x, y, x + width, y + height}, nullptr};
     EnumChildWindows(parent, MatchChildRect, reinterpret_cast<LPARAM>(&query));
     return query.found;
+}
+
+HWND FocusedWindow(HWND anyWindow) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(anyWindow, nullptr), &info)) return nullptr;
+    return info.hwndFocus;
+}
+
+static HWND KeyTarget(HWND anyWindow) {
+    HWND focus = FocusedWindow(anyWindow);
+    return focus ? focus : anyWindow;
+}
+
+static LPARAM KeyData(UINT virtualKey, bool alt, bool release) {
+    LPARAM data = 1 | (static_cast<LPARAM>(MapVirtualKeyA(virtualKey, 0)) << 16);
+    if (alt) data |= 1 << 29;
+    if (release) data |= 0xC0000000;
+    return data;
+}
+
+void PressKey(HWND anyWindow, UINT virtualKey) {
+    HWND target = KeyTarget(anyWindow);
+    PostMessageA(target, WM_KEYDOWN, virtualKey, KeyData(virtualKey, false, false));
+    PostMessageA(target, WM_KEYUP, virtualKey, KeyData(virtualKey, false, true));
+}
+
+void PressAltKey(HWND anyWindow, char letter) {
+    HWND target = KeyTarget(anyWindow);
+    auto key = static_cast<unsigned char>(letter);
+    PostMessageA(target, WM_SYSCHAR, key, KeyData(VkKeyScanA(letter) & 0xFF, true, false));
+}
+
+void PressAltF4(HWND anyWindow) {
+    HWND target = KeyTarget(anyWindow);
+    PostMessageA(target, WM_SYSKEYDOWN, VK_F4, KeyData(VK_F4, true, false));
+    PostMessageA(target, WM_SYSKEYUP, VK_F4, KeyData(VK_F4, true, true));
+}
+
+void MouseClickListRow(HWND list, int index) {
+    RECT row{};
+    SendMessageA(list, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&row));
+    LPARAM at = MAKELPARAM((row.left + row.right) / 2, (row.top + row.bottom) / 2);
+    PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(list, WM_LBUTTONUP, 0, at);
+}
+
+BoxSeen AnswerBoxByKey(DWORD pid, int tabs) {
+    HWND box = WaitForTextBox(pid, 30000);  // a loaded machine under qemu can take that long
+    if (!box) throw std::runtime_error("no message box appeared");
+    BoxSeen seen{WindowText(box), MessageBoxText(box)};
+    // The box takes keys once one of its buttons has the focus.
+    if (!WaitFor([&] { HWND f = FocusedWindow(box); return f && GetParent(f) == box; })) {
+        throw std::runtime_error("the message box \"" + seen.caption + "\" has no focused button");
+    }
+    for (int tab = 0; tab < tabs; ++tab) {
+        HWND from = FocusedWindow(box);
+        PressKey(box, VK_TAB);
+        if (!WaitFor([&] { return FocusedWindow(box) != from; })) throw std::runtime_error("Tab did not move in the box");
+    }
+    PressKey(box, VK_RETURN);
+    if (!WaitGone(box)) throw std::runtime_error("the message box \"" + seen.caption + "\" stayed");
+    return seen;
+}
+
+std::string ScreenReaderLabel(HWND control) {
+    for (HWND before = GetWindow(control, GW_HWNDPREV); before; before = GetWindow(before, GW_HWNDPREV)) {
+        if (lstrcmpiA(ClassOf(before).c_str(), "static") == 0 && !WindowText(before).empty()) {
+            return WindowText(before);
+        }
+    }
+    return "";
 }

@@ -20,6 +20,9 @@ struct SetupProcess {
 // Copies the built setup.exe into `folder` and starts it there, with the
 // current folder set to `currentFolder` (the setup folder when empty).
 void StartSetup(SetupProcess& process, const std::string& folder, const std::string& currentFolder = "");
+// The same with another build of setup.exe (a signed copy, say).
+void StartSetupFrom(SetupProcess& process, const std::string& builtExe, const std::string& folder,
+                    const std::string& currentFolder = "");
 
 // Polls `condition` until it holds or `timeoutMs` passes.
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
@@ -65,5 +68,20 @@ std::vector<std::string> ListItems(HWND list);
 // The child of `parent` at that client rectangle: the wizard's header label and
 // page text boxes have no id of their own.
 HWND ChildAt(HWND parent, int x, int y, int width, int height);
+// The keyboard as the user's hand: keys go to the window that has the focus
+// in `anyWindow`'s thread, posted as the keyboard driver posts them.
+HWND FocusedWindow(HWND anyWindow);
+void PressKey(HWND anyWindow, UINT virtualKey);
+// Alt+letter (a mnemonic) and Alt+F4.
+void PressAltKey(HWND anyWindow, char letter);
+void PressAltF4(HWND anyWindow);
+// A real mouse click in a list box, at the middle of the row `index`.
+void MouseClickListRow(HWND list, int index);
+// Waits for the next message box and answers it with the keyboard: Tab
+// `tabs` times from its default button, then Enter.
+BoxSeen AnswerBoxByKey(DWORD pid, int tabs = 0);
+// The label a screen reader reads for a control: the nearest static with text
+// before it in Z order ("" when there is none).
+std::string ScreenReaderLabel(HWND control);
 // Puts `folder` into the folder browser's tree and presses OK.
 void PickFolderInBrowser(HWND browser, DWORD pid, const std::string& folder);

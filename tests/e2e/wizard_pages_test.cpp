@@ -18,8 +18,8 @@ TEST_F(WizardRun, WithoutLanguageFilesTheAboutPageOpensInRussianAndExitAsksFirst
     Start();
     ASSERT_TRUE(WaitForHeader(AboutHeaderRu)) << Header();
     EXPECT_EQ(GetDlgItem(main, CmdLanguageList), nullptr);
-    EXPECT_EQ(Text(CmdExit), "Выход");
-    EXPECT_EQ(Text(CmdBack), "<< Назад");
+    EXPECT_EQ(Text(CmdExit), "&Выход");
+    EXPECT_EQ(Text(CmdBack), "<< &Назад");
     EXPECT_FALSE(Enabled(CmdBack));
     EXPECT_TRUE(Enabled(CmdNext));
     EXPECT_EQ(WindowText(main), "Quillset Demo Pack 2.1");
@@ -49,27 +49,27 @@ TEST_F(WizardRun, LanguagePicksSwitchTextsAndAShortFileKeepsTheEarlierOnes) {
     EXPECT_NE(std::find(items.begin(), items.end(), "Short [Shorty]"), items.end());
     EXPECT_FALSE(Enabled(CmdNext));
     EXPECT_FALSE(Enabled(CmdBack));
-    EXPECT_EQ(Text(CmdNext), "Next >>");
+    EXPECT_EQ(Text(CmdNext), "&Next >>");
 
     ClickButton(main, CmdExit);  // English until a language is picked
     EXPECT_EQ(AnswerBox(process.pid(), IDNO).text, "Do you really want to close the program?");
 
     ClickListItem(main, CmdLanguageList, 0);  // the very first click counts, on the first entry too
     EXPECT_TRUE(Enabled(CmdNext));
-    EXPECT_EQ(Text(CmdNext), "Далее >>");
+    EXPECT_EQ(Text(CmdNext), "&Далее >>");
     ClickButton(main, CmdExit);
     EXPECT_EQ(AnswerBox(process.pid(), IDNO).caption, "Подтверждение выхода...");
 
     ASSERT_TRUE(PickEntry(CmdLanguageList, "English [English]"));
-    EXPECT_EQ(Text(CmdNext), "Next >>");
+    EXPECT_EQ(Text(CmdNext), "&Next >>");
     ASSERT_TRUE(PickEntry(CmdLanguageList, "Short [Shorty]"));
     EXPECT_EQ(Text(CmdNext), "Onward >>");
 
     ClickButton(main, CmdNext);
     // The short file reaches three texts; the rest stay English.
     ASSERT_TRUE(WaitForHeader("About the package:")) << Header();
-    EXPECT_EQ(Text(CmdExit), "Exit");
-    EXPECT_EQ(Text(CmdBack), "<< Back");
+    EXPECT_EQ(Text(CmdExit), "E&xit");
+    EXPECT_EQ(Text(CmdBack), "<< &Back");
     EXPECT_EQ(PageText().substr(0, 24), "Quillset Demo Pack 2.1\r\n");
     ClickButton(main, CmdExit);
     BoxSeen yes = AnswerBox(process.pid(), IDYES);

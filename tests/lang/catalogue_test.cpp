@@ -55,8 +55,8 @@ struct CatalogueTest : ::testing::Test {
 
 TEST_F(CatalogueTest, RussianTextsAreCp1251BytesWithTheProgramNameJoinedIn) {
     SetRussianTexts(t, programName, false);
-    EXPECT_EQ(t.BtnNext, "\xC4\xE0\xEB\xE5\xE5 >>");
-    EXPECT_EQ(t.BtnBack, "<< \xCD\xE0\xE7\xE0\xE4");
+    EXPECT_EQ(t.BtnNext, "&\xC4\xE0\xEB\xE5\xE5 >>");
+    EXPECT_EQ(t.BtnBack, "<< &\xCD\xE0\xE7\xE0\xE4");
     EXPECT_EQ(t.MsgLaunchQuestion, "\xC7\xE0\xEF\xF3\xF1\xF2\xE8\xF2\xFC \xEF\xF0\xEE\xE3\xF0\xE0\xEC\xEC\xF3 Game?");
     EXPECT_NE(t.MsgAlreadyInstalled.find("\xE5\xF9\xB8 \xF0\xE0\xE7?"), std::string::npos) << "yo is 0xB8";
     EXPECT_EQ(t.MsgFolderFound, "Папка программы успешно найдена!\r\nПуть к найденной папке:");
@@ -77,7 +77,7 @@ TEST_F(CatalogueTest, RussianForTheLanguagePageSetsOnlyItsThreeTexts) {
     SetRussianTexts(t, programName, true);
     EXPECT_EQ(t.MsgExitConfirm, "Действительно хотите закрыть программу?");
     EXPECT_EQ(t.CapExitConfirm, "Подтверждение выхода...");
-    EXPECT_EQ(t.BtnNext, "Далее >>");
+    EXPECT_EQ(t.BtnNext, "&Далее >>");
     EXPECT_EQ(t.BtnBack, "<< Back");
     EXPECT_EQ(t.MsgLaunchQuestion, "");
 }
@@ -107,7 +107,7 @@ TEST_F(CatalogueTest, ShortFilesKeepWhatTheyDoNotReach) {
     t.MsgExitConfirm = "Do you really want to close the program?";
     t.CapExitConfirm = "Confirmation of exit...";
     Apply({"Only a name"});
-    EXPECT_EQ(t.BtnBack, "<< Back");
+    EXPECT_EQ(t.BtnBack, "<< &Back");
     EXPECT_EQ(t.LblElapsed, "Passed time:");
     EXPECT_EQ(t.MsgExitConfirm, "Do you really want to close the program?");
     EXPECT_EQ(t.CapExitConfirm, "Confirmation of exit...");
@@ -127,7 +127,7 @@ TEST_F(CatalogueTest, ShortFilesKeepWhatTheyDoNotReach) {
     EXPECT_EQ(t.MsgExitConfirm, "S1");
     EXPECT_EQ(t.CapExitConfirm, "S2...");
     EXPECT_EQ(t.BtnNext, "T3 >>") << "entries the short file does not reach keep the earlier file's texts";
-    EXPECT_EQ(t.BtnBack, "<< Back") << "but the two English texts are set anew";
+    EXPECT_EQ(t.BtnBack, "<< &Back") << "but the two English texts are set anew";
     EXPECT_EQ(t.LblAboutPackage, "T29:");
 }
 

@@ -78,10 +78,10 @@ TEST_F(LanguageFolder, LoadingMessages) {
     EXPECT_EQ(t.CapExitConfirm, "Beenden...");
     EXPECT_EQ(t.BtnNext, "Weiter >>");
     EXPECT_EQ(t.MsgProgramRunning, "Programm Game");
-    EXPECT_EQ(t.BtnBack, "<< Back");
+    EXPECT_EQ(t.BtnBack, "<< &Back");
 
     Load("Russian");
-    EXPECT_EQ(t.BtnNext, "Далее >>");
+    EXPECT_EQ(t.BtnNext, "&Далее >>");
     EXPECT_EQ(t.MsgProgramRunning, "Programm Game") << "the language page's pick sets three texts only";
 
     Load("Russian", MessageScope::Whole);

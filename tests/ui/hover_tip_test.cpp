@@ -23,13 +23,14 @@ TEST(HoverTip, ShowsTheFullTextOfAWideRowOnly) {
     tip.Create(window, list, fonts.Of(FontKind::Normal));
     RECT box;
     GetWindowRect(list, &box);
-    SetCursorPos(box.left + 50, box.top + Layout::ListItemHeight + 6);  // on the second row
+    int row = static_cast<int>(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
+    SetCursorPos(box.left + 50, box.top + row + 6);  // on the second row
     tip.UpdateHoverTip();
     EXPECT_TRUE(IsWindowVisible(tip.tipWindow()));
     SetCursorPos(box.left + 50, box.top + 6);  // the first row fits the list
     tip.UpdateHoverTip();
     EXPECT_FALSE(IsWindowVisible(tip.tipWindow()));
-    SetCursorPos(box.left + 50, box.top + Layout::ListItemHeight + 6);
+    SetCursorPos(box.left + 50, box.top + row + 6);
     tip.UpdateHoverTip();
     tip.Stop();
     EXPECT_FALSE(IsWindowVisible(tip.tipWindow())) << "no tip is left once the list is gone";
