@@ -8,7 +8,7 @@ PACKAGES=(
     g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686
     g++-mingw-w64-x86-64 mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
     wine wine32:i386 wine64 xvfb x11-apps imagemagick locales
-    cmake make g++ googletest clang-14 libclang-rt-14-dev python3 osslsigncode openssl
+    cmake make g++ googletest clang-14 libclang-rt-14-dev python3 osslsigncode openssl git
 )
 missing=()
 for p in "${PACKAGES[@]}"; do
