@@ -34,6 +34,55 @@ bool FileIsPresent(const std::string& path) {
     return !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && HasDosTime(data.ftLastWriteTime);
 }
 
+bool FileExists(const std::string& path) {
+    DWORD attributes = PathAttributes(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+unsigned long PathAttributes(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    return AttributesOf(path, data) ? data.dwFileAttributes : INVALID_FILE_ATTRIBUTES;
+}
+
+// The wide form of a long path; the empty one (refused by every call) when it cannot be converted.
+static std::wstring Wide(const std::string& path) { return ExtendedLengthPath(path); }
+
+bool RenamePath(const std::string& from, const std::string& to, unsigned long flags) {
+    if (!NeedsExtendedLength(from) && !NeedsExtendedLength(to)) return MoveFileExA(from.c_str(), to.c_str(), flags) != 0;
+    return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), flags) != 0;
+}
+
+bool SetPathAttributes(const std::string& path, unsigned long attributes) {
+    if (!NeedsExtendedLength(path)) return SetFileAttributesA(path.c_str(), attributes) != 0;
+    return SetFileAttributesW(Wide(path).c_str(), attributes) != 0;
+}
+
+bool DeletePath(const std::string& path) {
+    if (!NeedsExtendedLength(path)) return DeleteFileA(path.c_str()) != 0;
+    return DeleteFileW(Wide(path).c_str()) != 0;
+}
+
+bool MakeFolder(const std::string& folder) {
+    if (!NeedsExtendedLength(folder)) return CreateDirectoryA(folder.c_str(), nullptr) != 0;
+    return CreateDirectoryW(Wide(folder).c_str(), nullptr) != 0;
+}
+
+bool RemoveEmptyFolder(const std::string& folder) {
+    if (!NeedsExtendedLength(folder)) return RemoveDirectoryA(folder.c_str()) != 0;
+    return RemoveDirectoryW(Wide(folder).c_str()) != 0;
+}
+
+void* OpenFilePath(const std::string& path, unsigned long access, unsigned long sharing, unsigned long disposition,
+                   unsigned long flags) {
+    if (!NeedsExtendedLength(path)) return CreateFileA(path.c_str(), access, sharing, nullptr, disposition, flags, nullptr);
+    std::wstring wide = Wide(path);
+    if (wide.empty()) {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return INVALID_HANDLE_VALUE;
+    }
+    return CreateFileW(wide.c_str(), access, sharing, nullptr, disposition, flags, nullptr);
+}
+
 bool FolderExists(const std::string& folder) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     return AttributesOf(folder, data) && (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);

@@ -57,3 +57,5 @@ std::string PackageFolderIn(const std::string& target, const std::string& baseFo
     if (!name.empty()) folder = JoinPath(folder, name);
     return folder;
 }
+
+std::string ReplacementPath(const std::string& path) { return path + ".setup-tmp"; }

@@ -190,16 +190,17 @@ void Wizard::ShowFolderPage() {
     box.Remove();
 }
 
-void Wizard::ShowInstallPage(const std::function<bool(InstallProgress&)>& install) {
+bool Wizard::ShowInstallPage(const std::function<InstallOutcome(InstallProgress&)>& install) {
     const PageEntry& page = PageOf(PageId::Install);
     SetHeader(page);
     ApplyButton(NextButton, page.next);
     ApplyButton(BackButton, page.back);
     EnableWindow(ExitButton, FALSE);
     InstallPage progress(MainWindow, fonts_, texts_.LblElapsed);
-    bool installOk = install(progress);
+    InstallOutcome outcome = install(progress);
+    if (outcome == InstallOutcome::Abandoned) return false;  // the user chose to leave: no box
     progress.FinishProgressSteps();
-    if (installOk) {
+    if (outcome == InstallOutcome::Installed) {
         ShowMessageBox(texts_.MsgInstallOk, texts_.CapMessage, MB_ICONINFORMATION, MB_SYSTEMMODAL);
     } else {
         ShowMessageBox(texts_.MsgInstallFailed, texts_.CapMessage, MB_ICONERROR, MB_SYSTEMMODAL);
@@ -212,10 +213,11 @@ void Wizard::ShowInstallPage(const std::function<bool(InstallProgress&)>& instal
         MSG quit;
         while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
         }
-        return;
+        return true;
     }
     progress.RepostPumpedQuit();
     RunPage();
+    return true;
 }
 
 void Wizard::OnDestroy() {
