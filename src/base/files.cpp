@@ -52,6 +52,12 @@ bool RenamePath(const std::string& from, const std::string& to, unsigned long fl
     return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), flags) != 0;
 }
 
+long long PathSize(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!AttributesOf(path, data)) return -1;
+    return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
 bool SetPathAttributes(const std::string& path, unsigned long attributes) {
     if (!NeedsExtendedLength(path)) return SetFileAttributesA(path.c_str(), attributes) != 0;
     return SetFileAttributesW(Wide(path).c_str(), attributes) != 0;

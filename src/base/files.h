@@ -15,6 +15,8 @@ bool FileExists(const std::string& path);
 // The entry's attributes; INVALID_FILE_ATTRIBUTES (all bits set) when there is none.
 unsigned long PathAttributes(const std::string& path);
 bool SetPathAttributes(const std::string& path, unsigned long attributes);
+// The file's size in bytes; -1 when there is no such entry.
+long long PathSize(const std::string& path);
 // False when the drive or share the path lives on cannot be reached now (a disk
 // unplugged, a share offline, a drive letter not mapped); true for a relative path.
 bool PathRootIsReachable(const std::string& path);

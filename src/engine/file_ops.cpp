@@ -2,27 +2,74 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "base/files.h"
+#include "base/handles.h"
 #include "base/paths.h"
 
 namespace {
 
-// Runs between the pieces of a copy, so a long one lets the window live.
-DWORD WINAPI CopyProgress(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, DWORD, DWORD, HANDLE, HANDLE,
-                          LPVOID data) {
-    const auto& keepGoing = *static_cast<const std::function<bool()>*>(data);
-    return keepGoing() ? PROGRESS_CONTINUE : PROGRESS_CANCEL;
-}
+// Files from this size on are copied a piece at a time with `keepGoing`
+// between the pieces (Wine's CopyFileEx never calls a progress routine);
+// smaller ones take one system copy, as fast as there is.
+const LONGLONG PiecewiseFrom = 1 << 20;
+const DWORD PieceSize = 1 << 20;
 
-bool CopyOnce(const std::string& source, const std::string& destination, const std::function<bool()>& keepGoing) {
-    LPPROGRESS_ROUTINE routine = keepGoing ? CopyProgress : nullptr;
-    void* data = const_cast<std::function<bool()>*>(&keepGoing);
+bool SystemCopy(const std::string& source, const std::string& destination) {
     if (!NeedsExtendedLength(source) && !NeedsExtendedLength(destination))
-        return CopyFileExA(source.c_str(), destination.c_str(), routine, data, nullptr, 0) != 0;
+        return CopyFileA(source.c_str(), destination.c_str(), FALSE) != 0;
     // Beyond MAX_PATH only the wide-character copy reaches.
     std::wstring from = ExtendedLengthPath(source);
     std::wstring to = ExtendedLengthPath(destination);
-    return !from.empty() && !to.empty() && CopyFileExW(from.c_str(), to.c_str(), routine, data, nullptr, 0) != 0;
+    return !from.empty() && !to.empty() && CopyFileW(from.c_str(), to.c_str(), FALSE) != 0;
+}
+
+// The bytes, the last-write time and the attributes, as the system copy
+// gives them; a copy that fails or is cancelled leaves no destination.
+bool PiecewiseCopy(HANDLE from, const BY_HANDLE_FILE_INFORMATION& info, const std::string& destination,
+                   const std::function<bool()>& keepGoing) {
+    DWORD attributes = info.dwFileAttributes & ~FILE_ATTRIBUTE_READONLY;
+    FileHandle to(OpenFilePath(destination, GENERIC_WRITE, 0, CREATE_ALWAYS, attributes ? attributes : FILE_ATTRIBUTE_NORMAL));
+    if (!to.valid()) return false;
+    std::vector<char> piece(PieceSize);
+    bool copied = true;
+    for (;;) {
+        DWORD got = 0, wrote = 0;
+        if (!keepGoing()) {
+            SetLastError(ERROR_REQUEST_ABORTED);
+            copied = false;
+            break;
+        }
+        if (!ReadFile(from, piece.data(), PieceSize, &got, nullptr)) {
+            copied = false;
+            break;
+        }
+        if (got == 0) break;
+        if (!WriteFile(to.get(), piece.data(), got, &wrote, nullptr) || wrote != got) {
+            if (wrote != got) SetLastError(ERROR_DISK_FULL);
+            copied = false;
+            break;
+        }
+    }
+    copied = copied && SetFileTime(to.get(), nullptr, nullptr, &info.ftLastWriteTime);
+    DWORD error = GetLastError();
+    copied = to.reset() && copied;
+    if (!copied) {
+        DeletePath(destination);
+        SetLastError(error);
+        return false;
+    }
+    if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) SetPathAttributes(destination, info.dwFileAttributes);
+    return true;
+}
+
+bool CopyOnce(const std::string& source, const std::string& destination, const std::function<bool()>& keepGoing) {
+    if (!keepGoing || PathSize(source) < PiecewiseFrom) return SystemCopy(source, destination);
+    FileHandle from(OpenFilePath(source, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!from.valid() || !GetFileInformationByHandle(from.get(), &info)) return false;
+    return PiecewiseCopy(from.get(), info, destination, keepGoing);
 }
 
 }  // namespace
