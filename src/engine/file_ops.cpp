@@ -11,10 +11,11 @@
 namespace {
 
 // Files from this size on are copied a piece at a time with `keepGoing`
-// between the pieces (Wine's CopyFileEx never calls a progress routine);
-// smaller ones take one system copy, as fast as there is.
-const LONGLONG PiecewiseFrom = 1 << 20;
-const DWORD PieceSize = 1 << 20;
+// between the pieces (Wine's CopyFileEx never calls a progress routine), so
+// even a slow drive lets the window live every 50 ms or so; smaller ones take
+// one system copy, as fast as there is.
+const LONGLONG PiecewiseFrom = 256 << 10;
+const DWORD PieceSize = 256 << 10;
 
 bool SystemCopy(const std::string& source, const std::string& destination) {
     if (!NeedsExtendedLength(source) && !NeedsExtendedLength(destination))
