@@ -71,4 +71,15 @@ void DiskFiles::AppendJournal(const std::string& path, const std::string& bytes)
     }
 }
 
-std::string DiskFiles::ReadJournal(const std::string& path) { return ReadFileBytes(path); }
+std::string DiskFiles::ReadJournal(const std::string& path) {
+    // Opened without sharing: the journal of a run still at work (another
+    // setup.exe on the same target) holds it open, and must not be undone.
+    FileHandle file(OpenFilePath(path, GENERIC_READ, 0, OPEN_EXISTING, 0));
+    if (!file.valid()) throw FileError(path, SystemErrorText(GetLastError()));
+    std::string bytes;
+    char chunk[4096];
+    for (DWORD got = 0;; bytes.append(chunk, got)) {
+        if (!ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr)) throw FileError(path, SystemErrorText(GetLastError()));
+        if (got == 0) return bytes;
+    }
+}
