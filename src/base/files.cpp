@@ -20,18 +20,22 @@ static bool AttributesOf(const std::string& path, WIN32_FILE_ATTRIBUTE_DATA& dat
     return !wide.empty() && GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data) != 0;
 }
 
-bool FileIsPresent(const std::string& path) {
+template <typename Data>
+static bool PresentEntry(const Data& data, long long* size) {
+    if (size) *size = (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && HasDosTime(data.ftLastWriteTime);
+}
+
+bool FileIsPresent(const std::string& path, long long* size) {
     // A plain path names one entry: its attributes say as much as a search,
     // and under Wine a search costs some fifteen times more.
     if (!IsPattern(path)) {
         WIN32_FILE_ATTRIBUTE_DATA data;
-        if (!AttributesOf(path, data)) return false;
-        return !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && HasDosTime(data.ftLastWriteTime);
+        return AttributesOf(path, data) && PresentEntry(data, size);
     }
     WIN32_FIND_DATAA data;
     FindHandle find(FindFirstFileA(path.c_str(), &data));
-    if (!find.valid()) return false;
-    return !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && HasDosTime(data.ftLastWriteTime);
+    return find.valid() && PresentEntry(data, size);
 }
 
 bool FileExists(const std::string& path) {

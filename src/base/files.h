@@ -7,7 +7,8 @@
 // True when the path names an entry that is not a folder and whose last-write
 // time converts to an MS-DOS date (so files stamped before 1980 count as
 // absent). A path with pattern characters is taken as a search pattern.
-bool FileIsPresent(const std::string& path);
+// `size`, when given, receives the file's size when it is present.
+bool FileIsPresent(const std::string& path, long long* size = nullptr);
 bool FolderExists(const std::string& folder);
 // An entry that is not a folder, whatever its time stamp: the test for files
 // the program edits, where an old date must not read as "absent".

@@ -7,7 +7,12 @@
 #include "base/text_file.h"
 #include "engine/file_ops.h"
 
-bool DiskFiles::FileIsPresent(const std::string& path) { return ::FileIsPresent(path); }
+bool DiskFiles::FileIsPresent(const std::string& path) {
+    long long size = -1;
+    bool present = ::FileIsPresent(path, &size);
+    if (present) presentSizes_[path] = size;
+    return present;
+}
 
 bool DiskFiles::FileExists(const std::string& path) { return ::FileExists(path); }
 
@@ -22,7 +27,10 @@ void DiskFiles::CopyWholeFile(const std::string& source, const std::string& dest
 }
 
 bool DiskFiles::CopyPackageFile(const std::string& source, const std::string& destination) {
-    return ::CopyPackageFile(source, destination, keepGoing_);
+    auto known = presentSizes_.find(source);
+    long long size = known == presentSizes_.end() ? -1 : known->second;
+    if (known != presentSizes_.end()) presentSizes_.erase(known);
+    return ::CopyPackageFile(source, destination, keepGoing_, size);
 }
 
 void DiskFiles::RemoveFile(const std::string& path) { DeletePath(path); }

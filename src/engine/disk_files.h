@@ -3,6 +3,7 @@
 #pragma once
 #include <functional>
 #include <string>
+#include <unordered_map>
 
 #include "base/handles.h"
 #include "engine/install_files.h"
@@ -32,5 +33,8 @@ public:
 
 private:
     std::function<bool()> keepGoing_;
+    // The sizes the existence test found, until a copy takes them: the copy
+    // that follows the test need not ask again.
+    std::unordered_map<std::string, long long> presentSizes_;
     FileHandle journal_;
 };

@@ -65,8 +65,10 @@ bool PiecewiseCopy(HANDLE from, const BY_HANDLE_FILE_INFORMATION& info, const st
     return true;
 }
 
-bool CopyOnce(const std::string& source, const std::string& destination, const std::function<bool()>& keepGoing) {
-    if (!keepGoing || PathSize(source) < PiecewiseFrom) return SystemCopy(source, destination);
+bool CopyOnce(const std::string& source, const std::string& destination, const std::function<bool()>& keepGoing,
+              long long sourceSize) {
+    if (!keepGoing) return SystemCopy(source, destination);
+    if ((sourceSize < 0 ? PathSize(source) : sourceSize) < PiecewiseFrom) return SystemCopy(source, destination);
     FileHandle from(OpenFilePath(source, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN));
     BY_HANDLE_FILE_INFORMATION info;
     if (!from.valid() || !GetFileInformationByHandle(from.get(), &info)) return false;
@@ -75,11 +77,12 @@ bool CopyOnce(const std::string& source, const std::string& destination, const s
 
 }  // namespace
 
-bool CopyPackageFile(const std::string& source, const std::string& destination, const std::function<bool()>& keepGoing) {
+bool CopyPackageFile(const std::string& source, const std::string& destination, const std::function<bool()>& keepGoing,
+                     long long sourceSize) {
     // The folders are made only when the copy needs them: most copies go to
     // folders that are there already. No shell copy stands in for a failed
     // one: where a folder cannot be made, it would write the file elsewhere.
-    if (CopyOnce(source, destination, keepGoing)) return true;
+    if (CopyOnce(source, destination, keepGoing, sourceSize)) return true;
     if (GetLastError() == ERROR_REQUEST_ABORTED || FolderExists(FolderOf(destination))) return false;
-    return CreateFolderTree(FolderOf(destination)) && CopyOnce(source, destination, keepGoing);
+    return CreateFolderTree(FolderOf(destination)) && CopyOnce(source, destination, keepGoing, sourceSize);
 }

@@ -7,6 +7,7 @@
 // any existing file; true when the copy itself succeeded (a destination it
 // could not replace is a failure). `keepGoing`, when set, runs between pieces
 // of the copy; false cancels it. Paths too long for the ANSI functions are
-// copied with the wide-character ones.
+// copied with the wide-character ones. `sourceSize`: the source's size when
+// known already, else -1.
 bool CopyPackageFile(const std::string& source, const std::string& destination,
-                     const std::function<bool()>& keepGoing = nullptr);
+                     const std::function<bool()>& keepGoing = nullptr, long long sourceSize = -1);

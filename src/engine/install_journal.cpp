@@ -146,6 +146,7 @@ InstallTransaction::InstallTransaction(InstallFiles& files, JournalDisk& disk, s
     // A journal left by a run nobody finished: this run must not write over it.
     if (disk_.EntryAt(journal_) != JournalDisk::Entry::None) throw FileError(journal_, AccessDenied);
     folders_.insert(AsciiLower(target_));
+    present_.insert(AsciiLower(target_));
 }
 
 std::string InstallTransaction::Relative(const std::string& path) const {
@@ -173,6 +174,7 @@ void InstallTransaction::AnnounceFolders(const std::string& folder) {
         JournalDisk::Entry entry = disk_.EntryAt(level);
         if (entry == JournalDisk::Entry::Folder) {
             folders_.insert(AsciiLower(level));
+            present_.insert(AsciiLower(level));
             break;
         }
         // A file where a folder must go: the copy cannot be made, and the file stays.
@@ -187,10 +189,15 @@ void InstallTransaction::AnnounceFolders(const std::string& folder) {
 }
 
 void InstallTransaction::MakeFolders(const std::string& folder) {
-    if (disk_.EntryAt(folder) == JournalDisk::Entry::Folder) return;
-    if (AsciiLower(folder) != AsciiLower(target_)) MakeFolders(FolderOf(folder));
-    if (!disk_.MakeFolder(folder) && disk_.EntryAt(folder) != JournalDisk::Entry::Folder)
-        throw FileError(folder, AccessDenied);
+    // Most copies go to folders met before: they cost no look at the disk.
+    std::string key = AsciiLower(folder);
+    if (present_.count(key)) return;
+    if (disk_.EntryAt(folder) != JournalDisk::Entry::Folder) {
+        if (key != AsciiLower(target_)) MakeFolders(FolderOf(folder));
+        if (!disk_.MakeFolder(folder) && disk_.EntryAt(folder) != JournalDisk::Entry::Folder)
+            throw FileError(folder, AccessDenied);
+    }
+    present_.insert(key);
 }
 
 std::string InstallTransaction::FreeAsideName(const std::string& path) {

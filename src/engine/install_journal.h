@@ -105,6 +105,7 @@ private:
     std::string unflushed_;
     std::map<std::string, Planned> planned_;  // by ASCII-folded path
     std::set<std::string> folders_;           // folded folders there or announced
+    std::set<std::string> present_;           // folded folders known to be there
     std::set<std::string> asides_;            // folded aside names taken
     int flushes_ = 0;
 };

@@ -107,15 +107,18 @@ void CopyPhase(InstallRun& run, const char* script, const std::string& subFolder
         if (!run.files.FileIsPresent(source)) return {};
         return {source, JoinPath(run.target + subFolder, relative)};
     };
+    // In a transaction each line's ends are found once, when it is announced.
+    std::vector<std::pair<std::string, std::string>> announced;
+    size_t done = 0;
     ForEachScriptLine(
         run, ScriptPath(run, script),
         [&](const std::string& line) {
-            auto [source, destination] = ends(line);
-            if (!source.empty()) run.journal->Announce(destination);
+            announced.push_back(ends(line));
+            if (!announced.back().first.empty()) run.journal->Announce(announced.back().second);
         },
         [&](const std::string& line) {
             if (ClassifyScriptLine(subFolder, line) == ScriptLineKind::Refused) run.ok = false;
-            auto [source, destination] = ends(line);
+            auto [source, destination] = run.journal ? std::move(announced[done++]) : ends(line);
             if (source.empty()) return;
             bool copied = run.files.CopyPackageFile(source, destination);
             run.ok = run.ok && copied;
