@@ -237,6 +237,11 @@ void InstallTransaction::AnnounceFile(const std::string& path, bool withFolders)
     }
 }
 
+void InstallTransaction::AnnounceText(const std::string& path) {
+    AnnounceFile(ReplacementPath(path), false);  // where the disk writes first; gone again when it succeeds
+    AnnounceFile(path, false);
+}
+
 void InstallTransaction::AnnounceRemoval(const std::string& path) {
     // A delete the system refuses (read-only) was never a failure: the file stays.
     if (disk_.EntryAt(path) == JournalDisk::Entry::ReadOnlyFile) return;
@@ -261,14 +266,14 @@ void InstallTransaction::AfterTextWrite(const std::string& path, bool asideNow) 
 }
 
 void InstallTransaction::WriteLineStream(const std::string& path, const std::function<void(const LineSink&)>& produce) {
-    AnnounceFile(ReplacementPath(path), false);  // where the disk writes first; gone again when it succeeds
+    AnnounceText(path);
     bool asideNow = BeforeWrite(path, false);
     files_.WriteLineStream(path, produce);
     AfterTextWrite(path, asideNow);
 }
 
 void InstallTransaction::CopyWholeFile(const std::string& source, const std::string& destination) {
-    AnnounceFile(ReplacementPath(destination), false);
+    AnnounceText(destination);
     bool asideNow = BeforeWrite(destination, false);
     files_.CopyWholeFile(source, destination);
     AfterTextWrite(destination, asideNow);

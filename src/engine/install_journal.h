@@ -61,6 +61,9 @@ public:
     // that follows: announcing many at once costs one flush. A folder, a
     // read-only file or one that cannot be named aside throws FileError.
     void Announce(const std::string& path);
+    // The same for a text file to be written (never its folder) and for a folder tree to be made.
+    void AnnounceText(const std::string& path);
+    void AnnounceFolderTree(const std::string& folder) { AnnounceFolders(folder); }
     // The same for a file the delete phase will remove; a read-only one stays.
     void AnnounceRemoval(const std::string& path);
     // The point of no return: the mark is flushed, then the old files go.

@@ -130,9 +130,17 @@ void CopyPhase(InstallRun& run, const char* script, const std::string& subFolder
 void WriteStamps(InstallRun& run, const Package& package) {
     std::string packageFolder = run.target + run.packageSub;
     bool stamped = package.PackMode != "New";
-    if (stamped) AddInstalledComponent(run.files, run.records, package.InstalledEntry());
     std::string oldVersions = ScriptPath(run, "OldVersions.ini");
-    if (run.files.FileIsPresent(oldVersions)) {
+    bool oldVersionsPresent = run.files.FileIsPresent(oldVersions);
+    if (run.journal) {
+        // All three announced at once: their journal lines cost one flush.
+        if (stamped) run.journal->AnnounceText(run.records.components);
+        if (stamped || oldVersionsPresent) run.journal->AnnounceFolderTree(packageFolder);
+        if (oldVersionsPresent) run.journal->AnnounceText(JoinPath(packageFolder, "OldVersions.ini"));
+        if (stamped) run.journal->AnnounceText(JoinPath(packageFolder, "Version.ini"));
+    }
+    if (stamped) AddInstalledComponent(run.files, run.records, package.InstalledEntry());
+    if (oldVersionsPresent) {
         run.files.CreateFolderTree(packageFolder);
         run.files.CopyWholeFile(oldVersions, JoinPath(packageFolder, "OldVersions.ini"));
     }
