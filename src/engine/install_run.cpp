@@ -26,8 +26,9 @@ struct InstallRun {
 // The user closed the window during the run.
 struct RunAbandoned {};
 
-// Script lines whose changes are announced to the journal together.
-const size_t AnnounceChunk = 256;
+// Script lines whose changes are announced to the journal together: one
+// flush for each so many lines.
+const size_t AnnounceChunk = 1024;
 
 std::string ScriptPath(const InstallRun& run, const char* name) { return JoinPath(run.source, name); }
 
@@ -46,7 +47,10 @@ void ForEachScriptLine(InstallRun& run, const std::string& script, const LineAct
     std::vector<std::string> lines = run.files.ReadLines(script);
     for (size_t i = 0; i < lines.size(); ++i) {
         if (run.journal && i % AnnounceChunk == 0) {
-            for (size_t j = i; j < lines.size() && j < i + AnnounceChunk; ++j) announce(lines[j]);
+            for (size_t j = i; j < lines.size() && j < i + AnnounceChunk; ++j) {
+                announce(lines[j]);
+                if (!run.progress.KeepAlive()) throw RunAbandoned{};  // a look at the disk a line: the window lives on
+            }
         }
         TakeStep(run);
         act(lines[i]);
