@@ -100,6 +100,8 @@ static void MakeWizardWindow(Bench& bench) {
     bench.main = FindWindowA("myWindow", nullptr);
 }
 
+static int Flushes = 0;  // journal flushes of the last install
+
 static double TimedInstall(Bench& bench, const std::string& target) {
     MakeFolders(target + "\\Resource");
     BoxShownAt = 0;
@@ -110,7 +112,7 @@ static double TimedInstall(Bench& bench, const std::string& target) {
     double start = Seconds();
     DiskFiles files;
     bench.wizard->ShowInstallPage([&](InstallProgress& progress) {
-        return RunInstall(bench.root, target, bench.package, files, progress);
+        return RunTransactedInstall(bench.root, target, bench.package, files, files, progress, &Flushes);
     });
     watcher.join();
     UnhookWindowsHookEx(hook);
@@ -166,8 +168,9 @@ int main() {
         if (round % 2 == 0) install.push_back(TimedInstall(bench, root + "\\Target" + suffix));
     }
     double copyRatio = Fastest(install) / Fastest(bare);
-    std::printf("copy: %d small + %d large files: RunInstall %.3f s, bare CopyFileA loop %.3f s, ratio %.2fx (goal <= 1.25x)\n",
-                SmallFiles, LargeFiles, Fastest(install), Fastest(bare), copyRatio);
+    std::printf("copy: %d small + %d large files: RunInstall %.3f s, bare CopyFileA loop %.3f s, ratio %.2fx (goal <= 1.25x), "
+                "%d journal flushes\n",
+                SmallFiles, LargeFiles, Fastest(install), Fastest(bare), copyRatio, Flushes);
 
     DeleteFileA((source + "\\Script_ACopy.ini").c_str());
     std::string target = root + "\\Record";

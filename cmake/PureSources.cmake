@@ -11,6 +11,7 @@ set(PURE_SOURCES
     src/discovery/found_copies.cpp
     src/discovery/version_match.cpp
     src/engine/install_files.cpp
+    src/engine/install_journal.cpp
     src/engine/install_run.cpp
     src/engine/script_safety.cpp
     src/engine/uninstall_merge.cpp
@@ -45,6 +46,7 @@ set(PURE_TESTS
     tests/engine/uninstall_merge_test.cpp
     tests/engine/script_safety_test.cpp
     tests/engine/install_run_test.cpp
+    tests/engine/install_journal_test.cpp
     tests/engine/memory_files.cpp
     tests/packcheck/diff_apply.cpp
     tests/packcheck/dry_run_test.cpp

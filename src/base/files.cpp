@@ -21,18 +21,77 @@ static bool AttributesOf(const std::string& path, WIN32_FILE_ATTRIBUTE_DATA& dat
     return !wide.empty() && GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data) != 0;
 }
 
-bool FileIsPresent(const std::string& path) {
+template <typename Data>
+static bool PresentEntry(const Data& data, long long* size) {
+    if (size) *size = (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && HasDosTime(data.ftLastWriteTime);
+}
+
+bool FileIsPresent(const std::string& path, long long* size) {
     // A plain path names one entry: its attributes say as much as a search,
     // and under Wine a search costs some fifteen times more.
     if (!IsPattern(path)) {
         WIN32_FILE_ATTRIBUTE_DATA data;
-        if (!AttributesOf(path, data)) return false;
-        return !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && HasDosTime(data.ftLastWriteTime);
+        return AttributesOf(path, data) && PresentEntry(data, size);
     }
     WIN32_FIND_DATAA data;
     FindHandle find(FindFirstFileA(path.c_str(), &data));
-    if (!find.valid()) return false;
-    return !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && HasDosTime(data.ftLastWriteTime);
+    return find.valid() && PresentEntry(data, size);
+}
+
+bool FileExists(const std::string& path) {
+    DWORD attributes = PathAttributes(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+unsigned long PathAttributes(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    return AttributesOf(path, data) ? data.dwFileAttributes : INVALID_FILE_ATTRIBUTES;
+}
+
+// The wide form of a long path; the empty one (refused by every call) when it cannot be converted.
+static std::wstring Wide(const std::string& path) { return ExtendedLengthPath(path); }
+
+bool RenamePath(const std::string& from, const std::string& to, unsigned long flags) {
+    if (!NeedsExtendedLength(from) && !NeedsExtendedLength(to)) return MoveFileExA(from.c_str(), to.c_str(), flags) != 0;
+    return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), flags) != 0;
+}
+
+long long PathSize(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!AttributesOf(path, data)) return -1;
+    return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+bool SetPathAttributes(const std::string& path, unsigned long attributes) {
+    if (!NeedsExtendedLength(path)) return SetFileAttributesA(path.c_str(), attributes) != 0;
+    return SetFileAttributesW(Wide(path).c_str(), attributes) != 0;
+}
+
+bool DeletePath(const std::string& path) {
+    if (!NeedsExtendedLength(path)) return DeleteFileA(path.c_str()) != 0;
+    return DeleteFileW(Wide(path).c_str()) != 0;
+}
+
+bool MakeFolder(const std::string& folder) {
+    if (!NeedsExtendedLength(folder)) return CreateDirectoryA(folder.c_str(), nullptr) != 0;
+    return CreateDirectoryW(Wide(folder).c_str(), nullptr) != 0;
+}
+
+bool RemoveEmptyFolder(const std::string& folder) {
+    if (!NeedsExtendedLength(folder)) return RemoveDirectoryA(folder.c_str()) != 0;
+    return RemoveDirectoryW(Wide(folder).c_str()) != 0;
+}
+
+void* OpenFilePath(const std::string& path, unsigned long access, unsigned long sharing, unsigned long disposition,
+                   unsigned long flags) {
+    if (!NeedsExtendedLength(path)) return CreateFileA(path.c_str(), access, sharing, nullptr, disposition, flags, nullptr);
+    std::wstring wide = Wide(path);
+    if (wide.empty()) {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return INVALID_HANDLE_VALUE;
+    }
+    return CreateFileW(wide.c_str(), access, sharing, nullptr, disposition, flags, nullptr);
 }
 
 bool FolderExists(const std::string& folder) {

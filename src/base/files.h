@@ -10,8 +10,17 @@
 // True when the path names an entry that is not a folder and whose last-write
 // time converts to an MS-DOS date (so files stamped before 1980 count as
 // absent). A path with pattern characters is taken as a search pattern.
-bool FileIsPresent(const std::string& path);
+// `size`, when given, receives the file's size when it is present.
+bool FileIsPresent(const std::string& path, long long* size = nullptr);
 bool FolderExists(const std::string& folder);
+// An entry that is not a folder, whatever its time stamp: the test for files
+// the program edits, where an old date must not read as "absent".
+bool FileExists(const std::string& path);
+// The entry's attributes; INVALID_FILE_ATTRIBUTES (all bits set) when there is none.
+unsigned long PathAttributes(const std::string& path);
+bool SetPathAttributes(const std::string& path, unsigned long attributes);
+// The file's size in bytes; -1 when there is no such entry.
+long long PathSize(const std::string& path);
 // False when the drive or share the path lives on cannot be reached now (a disk
 // unplugged, a share offline, a drive letter not mapped); true for a relative path.
 bool PathRootIsReachable(const std::string& path);
@@ -29,6 +38,15 @@ private:
 };
 // Creates the folder with all missing parents; false when it does not exist afterwards.
 bool CreateFolderTree(const std::string& folder);
+// The single file and folder operations, each one system call (the wide one
+// beyond MAX_PATH); false when the system refused.
+bool RenamePath(const std::string& from, const std::string& to, unsigned long moveFlags);
+bool DeletePath(const std::string& path);
+bool MakeFolder(const std::string& folder);
+bool RemoveEmptyFolder(const std::string& folder);
+// CreateFile, A or W by the path's length; INVALID_HANDLE_VALUE when refused.
+void* OpenFilePath(const std::string& path, unsigned long access, unsigned long sharing, unsigned long disposition,
+                   unsigned long flags);
 // The full path of the program's own executable, whatever its length.
 std::string OwnExecutablePath();
 

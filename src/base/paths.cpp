@@ -93,3 +93,5 @@ std::string PathCompareKey(const std::string& path) {
     if (names.size() == 1 && rootNames == 1) key += '\\';
     return AsciiLower(key);
 }
+
+std::string ReplacementPath(const std::string& path) { return path + ".setup-tmp"; }

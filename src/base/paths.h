@@ -33,3 +33,6 @@ std::string PathCompareKey(const std::string& path);
 std::string SourceFolder(const std::string& setupFolder);
 // target + "\" + baseFolder + "\" + name, each level only when it is not empty.
 std::string PackageFolderIn(const std::string& target, const std::string& baseFolder, const std::string& name);
+// The temporary file a replacement of `path` writes first: "<path>.setup-tmp".
+// One left by a killed run is removed by the next replacement of `path`.
+std::string ReplacementPath(const std::string& path);

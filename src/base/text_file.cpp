@@ -5,7 +5,9 @@
 #include <algorithm>
 
 #include "base/failure.h"
+#include "base/files.h"
 #include "base/handles.h"
+#include "base/paths.h"
 #include "base/text_lines.h"
 
 std::string SystemErrorText(unsigned long code) {
@@ -24,8 +26,8 @@ static FileError LastFileError(const std::string& path) {
 }
 
 std::string ReadFileBytes(const std::string& path) {
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle file(OpenFilePath(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL));
     if (!file.valid()) throw LastFileError(path);
     std::string bytes;
     char chunk[65536];
@@ -41,8 +43,8 @@ std::string ReadFileBytes(const std::string& path) {
 std::vector<std::string> ReadTextLines(const std::string& path) { return SplitTextLines(ReadFileBytes(path)); }
 
 TextBuffer ReadTextBuffer(const std::string& path) {
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle file(OpenFilePath(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL));
     if (!file.valid()) throw LastFileError(path);
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file.get(), &size)) throw LastFileError(path);
@@ -60,8 +62,6 @@ TextBuffer ReadTextBuffer(const std::string& path) {
     bytes.resize(done);
     return SplitTextBuffer(std::move(bytes));
 }
-
-std::string ReplacementPath(const std::string& path) { return path + ".setup-tmp"; }
 
 static bool WriteAllBytes(HANDLE file, const char* bytes, size_t size) {
     size_t done = 0;
@@ -91,16 +91,15 @@ using ContentsWriter = bool (*)(HANDLE file, const void* context);
 // rename does not carry the old file's attributes, so the temporary file is
 // created with them.
 static void ReplaceFileWith(const std::string& path, ContentsWriter write, const void* context) {
-    DWORD old = GetFileAttributesA(path.c_str());
+    DWORD old = PathAttributes(path);
     // Windows refuses to rename over a read-only file, Wine does not: the same
     // answer everywhere.
     if (old != INVALID_FILE_ATTRIBUTES && (old & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
         throw FileError(path, SystemErrorText(ERROR_ACCESS_DENIED));
     DWORD attributes = old == INVALID_FILE_ATTRIBUTES ? 0 : old & KeptAttributes;
     std::string temporary = ReplacementPath(path);
-    DeleteFileA(temporary.c_str());  // left by a run that was killed before its rename
-    FileHandle file(CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                attributes ? attributes : FILE_ATTRIBUTE_NORMAL, nullptr));
+    DeletePath(temporary);  // left by a run that was killed before its rename
+    FileHandle file(OpenFilePath(temporary, GENERIC_WRITE, 0, CREATE_ALWAYS, attributes ? attributes : FILE_ATTRIBUTE_NORMAL));
     if (!file.valid()) throw LastFileError(temporary);
     bool replaced = write(file.get(), context) && FlushFileBuffers(file.get());
     DWORD error = replaced ? ERROR_SUCCESS : GetLastError();
@@ -108,12 +107,12 @@ static void ReplaceFileWith(const std::string& path, ContentsWriter write, const
         replaced = false;
         error = GetLastError();
     }
-    if (replaced && !MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (replaced && !RenamePath(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         replaced = false;
         error = GetLastError();
     }
     if (!replaced) {
-        DeleteFileA(temporary.c_str());
+        DeletePath(temporary);
         throw FileError(path, SystemErrorText(error));
     }
 }

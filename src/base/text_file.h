@@ -15,7 +15,7 @@ std::vector<std::string> ReadTextLines(const std::string& path);
 // The whole file read at once into a buffer of its size, split into line views.
 TextBuffer ReadTextBuffer(const std::string& path);
 
-// Creates or replaces the file: the bytes go to ReplacementPath(path) beside
+// Creates or replaces the file: the bytes go to ReplacementPath(path) (paths.h) beside
 // it, are flushed to the disk, and that file is renamed over `path`. On any
 // failure `path` keeps its old bytes and the temporary file is removed. A
 // read-only file is refused; the new file keeps the hidden, system and archive
@@ -26,9 +26,6 @@ void WriteTextLines(const std::string& path, const std::vector<std::string>& lin
 // joined and written a piece at a time: a large record is never held twice.
 void WriteTextLineStream(const std::string& path,
                          const std::function<void(const std::function<void(std::string_view)>&)>& produce);
-// The temporary file a replacement of `path` writes first: "<path>.setup-tmp".
-// One left by a killed run is removed by the next replacement of `path`.
-std::string ReplacementPath(const std::string& path);
 
 // The system's text for an error code, without the trailing line break.
 std::string SystemErrorText(unsigned long code);

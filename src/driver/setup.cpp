@@ -142,16 +142,23 @@ void RunStages(SetupRun& run, Wizard& wizard) {
                  MessageScope::Whole);
     bool offerOtherCopies = false;
     if (!ChooseTarget(run, wizard, offerOtherCopies)) return;
+    DiskFiles files;
+    // What an earlier run left unfinished in this target is settled first:
+    // undone, or its clean-up finished. One that cannot be settled now (a
+    // file in use) is not installed over.
+    if (RecoverTarget(files, run.ChosenFolder) == Recovery::Stuck) {
+        ShowMessageBox(run.texts.MsgInstallFailed, run.texts.CapMessage, MB_ICONERROR, MB_SYSTEMMODAL);
+        return;
+    }
     AnnounceTargetFolder(run, wizard);
     if (!WaitWhileTargetRuns(run, wizard)) return;
     if (!StampsAllowInstall(run)) return;
     // Exit stays usable behind the owner-less boxes above; once confirmed, nothing is installed.
     if (wizard.WindowClosed) return;
-    DiskFiles files;
-    wizard.ShowInstallPage([&](InstallProgress& progress) {
-        return RunInstall(run.setupFolder, run.ChosenFolder, run.package, files, progress);
+    bool finished = wizard.ShowInstallPage([&](InstallProgress& progress) {
+        return RunTransactedInstall(run.setupFolder, run.ChosenFolder, run.package, files, files, progress);
     });
-    AskClosingQuestions(run, offerOtherCopies);
+    if (finished) AskClosingQuestions(run, offerOtherCopies);
 }
 
 }  // namespace

@@ -1,45 +1,88 @@
 #include "engine/file_ops.h"
 
 #include <windows.h>
-#include <shellapi.h>
+
+#include <vector>
 
 #include "base/files.h"
+#include "base/handles.h"
 #include "base/paths.h"
 
-bool ShellCopyToFolder(const std::string& source, const std::string& folder) {
-    std::string from = source + '\0';  // the shell wants double-NUL-terminated lists
-    std::string to = folder + '\0';
-    SHFILEOPSTRUCTA operation{};
-    operation.hwnd = nullptr;
-    operation.wFunc = FO_COPY;
-    operation.pFrom = from.c_str();
-    operation.pTo = to.c_str();
-    operation.fFlags = FOF_NOCONFIRMATION | FOF_ALLOWUNDO;
-    return SHFileOperationA(&operation) == 0;
-}
+namespace {
 
-// Beyond MAX_PATH only the wide-character copy reaches; the shell stops at
-// MAX_PATH, so there is no fallback.
-static bool CopyExtendedLengthFile(const std::string& source, const std::string& destination) {
+// Files from this size on are copied a piece at a time with `keepGoing`
+// between the pieces (Wine's CopyFileEx never calls a progress routine), so
+// even a slow drive lets the window live every 50 ms or so; smaller ones take
+// one system copy, as fast as there is.
+const LONGLONG PiecewiseFrom = 256 << 10;
+const DWORD PieceSize = 256 << 10;
+
+bool SystemCopy(const std::string& source, const std::string& destination) {
+    if (!NeedsExtendedLength(source) && !NeedsExtendedLength(destination))
+        return CopyFileA(source.c_str(), destination.c_str(), FALSE) != 0;
+    // Beyond MAX_PATH only the wide-character copy reaches.
     std::wstring from = ExtendedLengthPath(source);
     std::wstring to = ExtendedLengthPath(destination);
-    if (from.empty() || to.empty()) return false;
-    if (CopyFileW(from.c_str(), to.c_str(), FALSE)) return true;
-    if (CreateFolderTree(FolderOf(destination)) && CopyFileW(from.c_str(), to.c_str(), FALSE)) return true;
-    return FileIsPresent(destination);
+    return !from.empty() && !to.empty() && CopyFileW(from.c_str(), to.c_str(), FALSE) != 0;
 }
 
-bool CopyPackageFile(const std::string& source, const std::string& destination) {
-    if (NeedsExtendedLength(source) || NeedsExtendedLength(destination))
-        return CopyExtendedLengthFile(source, destination);
-    std::string folder = FolderOf(destination);
-    // The folders are made only when the copy needs them: the outcome is the
-    // same, and most copies go to folders that are there already.
-    bool copied = CopyFileA(source.c_str(), destination.c_str(), FALSE) != 0;
-    if (!copied && CreateFolderTree(folder)) copied = CopyFileA(source.c_str(), destination.c_str(), FALSE) != 0;
-    // A finished copy is present: it carries the source's time stamp, and every
-    // source has passed the existence test. Only a failed one needs looking at.
-    if (copied) return true;
-    if (!FileIsPresent(destination)) ShellCopyToFolder(source, folder);
-    return FileIsPresent(destination);
+// The bytes, the last-write time and the attributes, as the system copy
+// gives them; a copy that fails or is cancelled leaves no destination.
+bool PiecewiseCopy(HANDLE from, const BY_HANDLE_FILE_INFORMATION& info, const std::string& destination,
+                   const std::function<bool()>& keepGoing) {
+    DWORD attributes = info.dwFileAttributes & ~FILE_ATTRIBUTE_READONLY;
+    FileHandle to(OpenFilePath(destination, GENERIC_WRITE, 0, CREATE_ALWAYS, attributes ? attributes : FILE_ATTRIBUTE_NORMAL));
+    if (!to.valid()) return false;
+    std::vector<char> piece(PieceSize);
+    bool copied = true;
+    for (;;) {
+        DWORD got = 0, wrote = 0;
+        if (!keepGoing()) {
+            SetLastError(ERROR_REQUEST_ABORTED);
+            copied = false;
+            break;
+        }
+        if (!ReadFile(from, piece.data(), PieceSize, &got, nullptr)) {
+            copied = false;
+            break;
+        }
+        if (got == 0) break;
+        if (!WriteFile(to.get(), piece.data(), got, &wrote, nullptr) || wrote != got) {
+            if (wrote != got) SetLastError(ERROR_DISK_FULL);
+            copied = false;
+            break;
+        }
+    }
+    copied = copied && SetFileTime(to.get(), nullptr, nullptr, &info.ftLastWriteTime);
+    DWORD error = GetLastError();
+    copied = to.reset() && copied;
+    if (!copied) {
+        DeletePath(destination);
+        SetLastError(error);
+        return false;
+    }
+    if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) SetPathAttributes(destination, info.dwFileAttributes);
+    return true;
+}
+
+bool CopyOnce(const std::string& source, const std::string& destination, const std::function<bool()>& keepGoing,
+              long long sourceSize) {
+    if (!keepGoing) return SystemCopy(source, destination);
+    if ((sourceSize < 0 ? PathSize(source) : sourceSize) < PiecewiseFrom) return SystemCopy(source, destination);
+    FileHandle from(OpenFilePath(source, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!from.valid() || !GetFileInformationByHandle(from.get(), &info)) return false;
+    return PiecewiseCopy(from.get(), info, destination, keepGoing);
+}
+
+}  // namespace
+
+bool CopyPackageFile(const std::string& source, const std::string& destination, const std::function<bool()>& keepGoing,
+                     long long sourceSize) {
+    // The folders are made only when the copy needs them: most copies go to
+    // folders that are there already. No shell copy stands in for a failed
+    // one: where a folder cannot be made, it would write the file elsewhere.
+    if (CopyOnce(source, destination, keepGoing, sourceSize)) return true;
+    if (GetLastError() == ERROR_REQUEST_ABORTED || FolderExists(FolderOf(destination))) return false;
+    return CreateFolderTree(FolderOf(destination)) && CopyOnce(source, destination, keepGoing, sourceSize);
 }

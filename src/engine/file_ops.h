@@ -1,10 +1,13 @@
-// The package file copy with its shell fallback, on the disk.
+// The package file copy, on the disk.
 #pragma once
+#include <functional>
 #include <string>
 
-// Creates the destination's folders, copies over any existing file, falls back
-// to the shell's copy; true when the destination is present afterwards. Paths
-// too long for the ANSI functions are copied with the wide-character ones.
-bool CopyPackageFile(const std::string& source, const std::string& destination);
-// SHFileOperationA copy of one file into a folder; true when the shell reports success.
-bool ShellCopyToFolder(const std::string& source, const std::string& folder);
+// Creates the destination's folders when the copy needs them and copies over
+// any existing file; true when the copy itself succeeded (a destination it
+// could not replace is a failure). `keepGoing`, when set, runs between pieces
+// of the copy; false cancels it. Paths too long for the ANSI functions are
+// copied with the wide-character ones. `sourceSize`: the source's size when
+// known already, else -1.
+bool CopyPackageFile(const std::string& source, const std::string& destination,
+                     const std::function<bool()>& keepGoing = nullptr, long long sourceSize = -1);

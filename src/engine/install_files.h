@@ -16,6 +16,8 @@ public:
     virtual ~InstallFiles() = default;
     // The one existence test: an entry that is found and is not a folder.
     virtual bool FileIsPresent(const std::string& path) = 0;
+    // For the files the run edits: found and not a folder, whatever its date.
+    virtual bool FileExists(const std::string& path) { return FileIsPresent(path); }
     // The file's bytes with views of its lines by the text-file rules. Throws FileError.
     virtual TextBuffer ReadText(const std::string& path) = 0;
     // Creates or replaces a text file in one step: whatever happens, it holds
@@ -27,8 +29,10 @@ public:
     // WriteLines. Throws FileError.
     virtual void CopyWholeFile(const std::string& source, const std::string& destination) = 0;
     // Copies a package file over any existing destination, creating its
-    // folders; true when the destination is present afterwards.
+    // folders; true when the copy succeeded.
     virtual bool CopyPackageFile(const std::string& source, const std::string& destination) = 0;
+    // `keepGoing` runs now and then during a long copy; false cancels the copy.
+    virtual void WatchCopies(std::function<bool()> keepGoing) { (void)keepGoing; }
     // Deletes a file; whether it went is not looked at.
     virtual void RemoveFile(const std::string& path) = 0;
     // Creates the folder with all missing parents.

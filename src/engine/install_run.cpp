@@ -1,6 +1,8 @@
 #include "engine/install_run.h"
 
 #include <functional>
+#include <utility>
+#include <vector>
 
 #include "base/paths.h"
 #include "engine/script_safety.h"
@@ -16,20 +18,42 @@ struct InstallRun {
     std::string target;      // T
     std::string packageSub;  // "\Base\Name" below T, parts left out when empty
     RecordPaths records;
+    InstallTransaction* journal = nullptr;  // the transaction the files belong to, when there is one
     int steps = 0;
     bool ok = true;
 };
 
+// The user closed the window during the run.
+struct RunAbandoned {};
+
+// Script lines whose changes are announced to the journal together: one
+// flush for each so many lines.
+const size_t AnnounceChunk = 1024;
+
 std::string ScriptPath(const InstallRun& run, const char* name) { return JoinPath(run.source, name); }
 
-void TakeStep(InstallRun& run) { run.progress.ShowProgressStep(++run.steps); }
+void TakeStep(InstallRun& run) {
+    run.progress.ShowProgressStep(++run.steps);
+    if (!run.progress.KeepAlive()) throw RunAbandoned{};
+}
 
-// Reads the script and hands each line to `act` right after its step.
-void ForEachScriptLine(InstallRun& run, const std::string& script, const std::function<void(const std::string&)>& act) {
+using LineAction = std::function<void(const std::string&)>;
+
+// Reads the script and hands each line to `act` right after its step. In a
+// transaction, `announce` first tells the journal what the next lines will
+// change, a chunk at a time, so their journal lines cost one flush.
+void ForEachScriptLine(InstallRun& run, const std::string& script, const LineAction& announce, const LineAction& act) {
     if (!run.files.FileIsPresent(script)) return;
-    for (const auto& line : run.files.ReadLines(script)) {
+    std::vector<std::string> lines = run.files.ReadLines(script);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (run.journal && i % AnnounceChunk == 0) {
+            for (size_t j = i; j < lines.size() && j < i + AnnounceChunk; ++j) {
+                announce(lines[j]);
+                if (!run.progress.KeepAlive()) throw RunAbandoned{};  // a look at the disk a line: the window lives on
+            }
+        }
         TakeStep(run);
-        act(line);
+        act(lines[i]);
     }
 }
 
@@ -46,11 +70,22 @@ void SetStepRange(InstallRun& run) {
 }
 
 void DeletePhase(InstallRun& run) {
-    ForEachScriptLine(run, ScriptPath(run, "Script_Delete.ini"), [&](const std::string& line) {
-        if (ClassifyScriptLine("", line) != ScriptLineKind::File) return;
+    // The file a line deletes; "" for none.
+    auto doomed = [&](const std::string& line) -> std::string {
+        if (ClassifyScriptLine("", line) != ScriptLineKind::File) return "";
         std::string path = JoinPath(run.target, ScriptLineRelative(line));
-        if (run.files.FileIsPresent(path)) run.files.RemoveFile(path);
-    });
+        return run.files.FileIsPresent(path) ? path : "";
+    };
+    ForEachScriptLine(
+        run, ScriptPath(run, "Script_Delete.ini"),
+        [&](const std::string& line) {
+            std::string path = doomed(line);
+            if (!path.empty()) run.journal->AnnounceRemoval(path);
+        },
+        [&](const std::string& line) {
+            std::string path = doomed(line);
+            if (!path.empty()) run.files.RemoveFile(path);
+        });
 }
 
 void UninstallPhase(InstallRun& run) {
@@ -68,16 +103,30 @@ void UninstallPhase(InstallRun& run) {
 // Copies each line's package file to `subFolder` below the target. A line that
 // could land outside the target copies nothing and fails the run.
 void CopyPhase(InstallRun& run, const char* script, const std::string& subFolder) {
-    ForEachScriptLine(run, ScriptPath(run, script), [&](const std::string& line) {
-        ScriptLineKind kind = ClassifyScriptLine(subFolder, line);
-        if (kind == ScriptLineKind::Refused) run.ok = false;
-        if (kind != ScriptLineKind::File) return;
+    // The line's source and destination; no source when it copies nothing.
+    auto ends = [&](const std::string& line) -> std::pair<std::string, std::string> {
+        if (ClassifyScriptLine(subFolder, line) != ScriptLineKind::File) return {};
         std::string relative = ScriptLineRelative(line);
         std::string source = JoinPath(JoinPath(run.source, "PACK"), relative);
-        if (!run.files.FileIsPresent(source)) return;
-        bool copied = run.files.CopyPackageFile(source, JoinPath(run.target + subFolder, relative));
-        run.ok = run.ok && copied;
-    });
+        if (!run.files.FileIsPresent(source)) return {};
+        return {source, JoinPath(run.target + subFolder, relative)};
+    };
+    // In a transaction each line's ends are found once, when it is announced.
+    std::vector<std::pair<std::string, std::string>> announced;
+    size_t done = 0;
+    ForEachScriptLine(
+        run, ScriptPath(run, script),
+        [&](const std::string& line) {
+            announced.push_back(ends(line));
+            if (!announced.back().first.empty()) run.journal->Announce(announced.back().second);
+        },
+        [&](const std::string& line) {
+            if (ClassifyScriptLine(subFolder, line) == ScriptLineKind::Refused) run.ok = false;
+            auto [source, destination] = run.journal ? std::move(announced[done++]) : ends(line);
+            if (source.empty()) return;
+            bool copied = run.files.CopyPackageFile(source, destination);
+            run.ok = run.ok && copied;
+        });
 }
 
 // The components entry first and Version.ini last: a Version.ini naming this
@@ -85,9 +134,17 @@ void CopyPhase(InstallRun& run, const char* script, const std::string& subFolder
 void WriteStamps(InstallRun& run, const Package& package) {
     std::string packageFolder = run.target + run.packageSub;
     bool stamped = package.PackMode != "New";
-    if (stamped) AddInstalledComponent(run.files, run.records, package.InstalledEntry());
     std::string oldVersions = ScriptPath(run, "OldVersions.ini");
-    if (run.files.FileIsPresent(oldVersions)) {
+    bool oldVersionsPresent = run.files.FileIsPresent(oldVersions);
+    if (run.journal) {
+        // All three announced at once: their journal lines cost one flush.
+        if (stamped) run.journal->AnnounceText(run.records.components);
+        if (stamped || oldVersionsPresent) run.journal->AnnounceFolderTree(packageFolder);
+        if (oldVersionsPresent) run.journal->AnnounceText(JoinPath(packageFolder, "OldVersions.ini"));
+        if (stamped) run.journal->AnnounceText(JoinPath(packageFolder, "Version.ini"));
+    }
+    if (stamped) AddInstalledComponent(run.files, run.records, package.InstalledEntry());
+    if (oldVersionsPresent) {
         run.files.CreateFolderTree(packageFolder);
         run.files.CopyWholeFile(oldVersions, JoinPath(packageFolder, "OldVersions.ini"));
     }
@@ -98,9 +155,9 @@ void WriteStamps(InstallRun& run, const Package& package) {
 }
 
 bool InstallPackage(const std::string& setupFolder, const std::string& target, const Package& package,
-                    InstallFiles& files, InstallProgress& progress) {
+                    InstallFiles& files, InstallProgress& progress, InstallTransaction* journal = nullptr) {
     if (!PackageFolderIsSafe(package)) return false;
-    InstallRun run{files, progress, SourceFolder(setupFolder), target, {}, {}};
+    InstallRun run{files, progress, SourceFolder(setupFolder), target, {}, {}, journal};
     run.records.record = JoinPath(target, "Resource\\Uninstall.ini");
     run.records.components = JoinPath(target, "Resource\\InstallComponents.ini");
     run.records.clearScript = ScriptPath(run, "Script_Uninstall_Clear.ini");
@@ -132,4 +189,29 @@ bool RunInstall(const std::string& setupFolder, const std::string& target, const
         // included): the run ends here, and the result box says it failed.
         return false;
     }
+}
+
+InstallOutcome RunTransactedInstall(const std::string& setupFolder, const std::string& target, const Package& package,
+                                    InstallFiles& files, JournalDisk& disk, InstallProgress& progress, int* flushes) {
+    bool installed = false;
+    try {
+        InstallTransaction transaction(files, disk, target);
+        files.WatchCopies([&] { return progress.KeepAlive(); });
+        try {
+            installed = InstallPackage(setupFolder, target, package, transaction, progress, &transaction) &&
+                        progress.KeepAlive();
+            if (installed) transaction.Commit();
+        } catch (...) {
+            // Whatever ended the run (a commit mark that could not be written
+            // included), what it changed goes back.
+            installed = false;
+        }
+        files.WatchCopies(nullptr);
+        if (!installed) transaction.Undo();
+        if (flushes) *flushes = transaction.flushes();
+    } catch (...) {
+        installed = false;  // a journal nobody finished: nothing was changed
+    }
+    if (installed) return InstallOutcome::Installed;
+    return progress.KeepAlive() ? InstallOutcome::Failed : InstallOutcome::Abandoned;
 }

@@ -7,6 +7,7 @@
 
 #include "base/package.h"
 #include "engine/install_files.h"
+#include "engine/install_journal.h"
 
 // What the run reports while it works; the wizard's progress page implements it.
 class InstallProgress {
@@ -16,7 +17,12 @@ public:
     virtual void SetProgressRange(int total) = 0;
     // Called after each step with the number of steps taken so far.
     virtual void ShowProgressStep(int position) = 0;
+    // Lets the window handle what is waiting, when it is due; called after
+    // each step and during long copies. False once the user has abandoned the run.
+    virtual bool KeepAlive() { return true; }
 };
+
+enum class InstallOutcome { Installed, Failed, Abandoned };
 
 // Installs the package from setupFolder\Source into the target folder. True
 // when every step succeeded (InstallOk). Any failure (a text file that cannot
@@ -26,6 +32,15 @@ public:
 // last. A package whose folder would leave the target installs nothing.
 bool RunInstall(const std::string& setupFolder, const std::string& target, const Package& package,
                 InstallFiles& files, InstallProgress& progress);
+
+// The same run as one transaction over the target (install_journal.h): a
+// failure of any kind (a copy or a write that fails, memory) or the user
+// abandoning it ends the run and puts every change back before it returns.
+// A journal nobody finished fails the run before anything is changed.
+// `flushes` (when given) receives the number of journal flushes.
+InstallOutcome RunTransactedInstall(const std::string& setupFolder, const std::string& target, const Package& package,
+                                    InstallFiles& files, JournalDisk& disk, InstallProgress& progress,
+                                    int* flushes = nullptr);
 
 // True when PackBaseFolder and PackName name a folder inside the target: not
 // absolute, no drive or stream colon, no ".." that climbs out. Pure.

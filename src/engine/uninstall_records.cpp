@@ -6,7 +6,7 @@
 #include "engine/uninstall_merge.h"
 
 void ApplyUninstallScripts(InstallFiles& files, const RecordPaths& paths, const std::function<void()>& onStep) {
-    bool recordPresent = files.FileIsPresent(paths.record);
+    bool recordPresent = files.FileExists(paths.record);
     TextBuffer record;
     bool recordRead = false;
     bool cleared = false;
@@ -41,7 +41,7 @@ void ApplyUninstallScripts(InstallFiles& files, const RecordPaths& paths, const 
 void AddInstalledComponent(InstallFiles& files, const RecordPaths& paths, const std::string& entry) {
     if (entry.empty()) return;
     std::vector<std::string> lines;
-    if (files.FileIsPresent(paths.components)) lines = files.ReadLines(paths.components);
+    if (files.FileExists(paths.components)) lines = files.ReadLines(paths.components);
     if (!HoldsLine(lines, entry)) lines.push_back(entry);
     files.WriteLines(paths.components, lines);
 }

@@ -126,6 +126,9 @@ std::vector<std::string> DryRun(const FolderTree& setup, const FolderTree& targe
     Section(out, "Components entry", ComponentsReport(files, package));
     Section(out, "Stamps", stamps);
     if (!files.failures.empty()) Section(out, "Failures", files.failures);
-    out.push_back(std::string("Result: setup reports ") + (ok ? "success" : "failure"));
+    out.push_back(ok ? "Result: setup reports success"
+                     : "Result: setup reports failure and puts back every change above: the target stays as it was");
+    out.push_back("Interrupted (window closed, setup killed, power lost): undone at once, or by the next setup run on "
+                  "this target before anything else (completed instead when every change was made)");
     return out;
 }

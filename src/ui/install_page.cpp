@@ -22,7 +22,9 @@ InstallPage::InstallPage(HWND window, const Fonts& fonts, std::string elapsedLab
       lblElapsed_(std::move(elapsedLabel)),
       StartTick(GetTickCount()),
       lastBarTick_(GetTickCount()),
-      lastPumpTick_(GetTickCount()) {}
+      lastPumpTick_(GetTickCount()) {
+    RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
 
 InstallPage::~InstallPage() {
     DestroyWindow(progressBar_);
@@ -51,21 +53,27 @@ void InstallPage::MoveBarUnpainted() {
 
 void InstallPage::ShowProgressStep(int position) {
     DWORD now = GetTickCount();
+    // The bar clamps the position to its range; so does the bookkeeping.
+    wantedPosition_ = position < 0 ? 0 : position > rangeTop_ ? rangeTop_ : position;
+    if (wantedPosition_ != shownPosition_ && wantedPosition_ != rangeTop_ && now - lastBarTick_ >= BarInterval) {
+        MoveBar(now);
+    }
+    KeepAlive();
+}
+
+bool InstallPage::KeepAlive() {
+    DWORD now = GetTickCount();
     int seconds = ElapsedSince(StartTick, now) / 1000;
     if (seconds < 0) seconds = 0;
     if (seconds != shownSeconds_) {
         SetWindowTextA(elapsedLabel_, (lblElapsed_ + " " + FormatElapsedTime(seconds * 1000)).c_str());
         shownSeconds_ = seconds;
     }
-    // The bar clamps the position to its range; so does the bookkeeping.
-    wantedPosition_ = position < 0 ? 0 : position > rangeTop_ ? rangeTop_ : position;
-    if (wantedPosition_ != shownPosition_ && wantedPosition_ != rangeTop_ && now - lastBarTick_ >= BarInterval) {
-        MoveBar(now);
-    }
     if (now - lastPumpTick_ >= PumpInterval) {
         PumpMessages();
         lastPumpTick_ = now;
     }
+    return !quitPumped_;
 }
 
 void InstallPage::FinishProgressSteps() {

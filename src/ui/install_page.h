@@ -18,6 +18,10 @@ public:
     // queue are looked after at most every few milliseconds, the label only
     // when its second changes.
     void ShowProgressStep(int position) override;
+    // The one place the queue is drained during the run, between steps and
+    // during a long copy alike: at most every few milliseconds, with the
+    // elapsed time brought up to date. False once the window is gone.
+    bool KeepAlive() override;
     // Puts the bar at the last step's position if it has not caught up yet;
     // the next message loop paints it.
     void FinishProgressSteps();

@@ -253,7 +253,7 @@ void Wizard::ShowFolderPage() {
     PageControl = nullptr;
 }
 
-void Wizard::ShowInstallPage(const std::function<bool(InstallProgress&)>& install) {
+bool Wizard::ShowInstallPage(const std::function<InstallOutcome(InstallProgress&)>& install) {
     const PageEntry& page = PageOf(PageId::Install);
     SetHeader(page);
     ApplyButton(NextButton, page.next);
@@ -263,9 +263,10 @@ void Wizard::ShowInstallPage(const std::function<bool(InstallProgress&)>& instal
     PlaceAfter(progress.progressBar(), HeaderLabel);
     PlaceAfter(progress.elapsedLabel(), progress.progressBar());
     FocusPage();  // no button takes it while they are all disabled
-    bool installOk = install(progress);
+    InstallOutcome outcome = install(progress);
+    if (outcome == InstallOutcome::Abandoned) return false;  // the user chose to leave: no box
     progress.FinishProgressSteps();
-    if (installOk) {
+    if (outcome == InstallOutcome::Installed) {
         ShowMessageBox(texts_.MsgInstallOk, texts_.CapMessage, MB_ICONINFORMATION, MB_SYSTEMMODAL);
     } else {
         ShowMessageBox(texts_.MsgInstallFailed, texts_.CapMessage, MB_ICONERROR, MB_SYSTEMMODAL);
@@ -278,10 +279,11 @@ void Wizard::ShowInstallPage(const std::function<bool(InstallProgress&)>& instal
         MSG quit;
         while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
         }
-        return;
+        return true;
     }
     progress.RepostPumpedQuit();
     RunPage();
+    return true;
 }
 
 void Wizard::OnDestroy() {

@@ -39,8 +39,9 @@ public:
     // picked after Next (then ChosenFolder).
     void ShowFolderPage();
     // Runs `install` on the progress page, shows its result box, then waits
-    // until the window is closed.
-    void ShowInstallPage(const std::function<bool(InstallProgress&)>& install);
+    // until the window is closed. False when the user abandoned the run by
+    // closing the window: then no box is shown.
+    bool ShowInstallPage(const std::function<InstallOutcome(InstallProgress&)>& install);
 
     // A box owned by the main window (system-modal, like every box).
     int ShowOwnedBox(const std::string& text, const std::string& caption, UINT flags);

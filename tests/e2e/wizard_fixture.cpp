@@ -159,3 +159,89 @@ void WizardRun::CancelAtReinstallQuestion() {
     EXPECT_EQ(question.text, "Этот компонент уже установлен в программу, перезаписать его ещё раз?");
     EXPECT_EQ(process.waitExit(), 0);
 }
+
+void WizardRun::BeginInstall(SetupProcess& run, const std::string& setupFolder, bool reinstall) {
+    StartSetup(run, setupFolder);
+    main = WaitForTopWindow(run.pid(), "myWindow");
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(WaitForHeader("О пакете:"));
+    ClickButton(main, CmdNext);
+    HWND found = WaitForTextBox(run.pid());
+    ASSERT_NE(found, nullptr);
+    PressDialogButton(found, IDOK);
+    ASSERT_TRUE(WaitGone(found));
+    if (reinstall) AnswerBox(run.pid(), IDOK);
+}
+
+std::string WizardRun::InstallAndFinish(bool reinstall) {
+    BeginInstall(process, setup.path, reinstall);
+    std::string result = AnswerBox(process.pid(), IDOK).text;
+    EXPECT_TRUE(WaitFor([&] { return Enabled(CmdExit); }));
+    ClickButton(main, CmdExit);
+    AnswerBox(process.pid(), IDYES);
+    AnswerBox(process.pid(), IDNO);
+    EXPECT_EQ(process.waitExit(), 0);
+    return result;
+}
+
+static std::wstring WidePath(const std::string& path) {
+    std::wstring wide(path.size(), L'\0');
+    wide.resize(MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), wide.data(),
+                                    static_cast<int>(wide.size())));
+    return L"\\\\?\\" + wide;
+}
+
+static std::string Narrow(const std::wstring& wide) {
+    std::string text(wide.size() * 2, '\0');
+    text.resize(WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), text.data(),
+                                    static_cast<int>(text.size()), nullptr, nullptr));
+    return text;
+}
+
+static void AddTree(const std::wstring& folder, const std::string& relative, TreeBytes& tree) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+        std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        std::string path = relative.empty() ? Narrow(name) : relative + "\\" + Narrow(name);
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            tree[path] = "<folder>";
+            AddTree(folder + L"\\" + name, path, tree);
+            continue;
+        }
+        std::string bytes;
+        HANDLE file = CreateFileW((folder + L"\\" + name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE) {
+            bytes = "<unreadable>";
+        } else {
+            char chunk[65536];
+            DWORD got = 0;
+            while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got) bytes.append(chunk, got);
+            CloseHandle(file);
+        }
+        tree[path] = bytes;
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+}
+
+TreeBytes TreeOf(const std::string& folder) {
+    TreeBytes tree;
+    AddTree(WidePath(folder), "", tree);
+    return tree;
+}
+
+std::string TreeDifference(const TreeBytes& expected, const TreeBytes& actual) {
+    std::string text;
+    for (const auto& [path, bytes] : expected) {
+        auto it = actual.find(path);
+        if (it == actual.end()) text += "missing: " + path + "\n";
+        else if (it->second != bytes) text += "changed: " + path + " (" + std::to_string(it->second.size()) + " bytes)\n";
+    }
+    for (const auto& [path, bytes] : actual) {
+        if (!expected.count(path)) text += "extra: " + path + "\n";
+    }
+    return text;
+}

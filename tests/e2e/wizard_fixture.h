@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <map>
 #include <string>
 
 #include "e2e/harness.h"
@@ -58,6 +59,19 @@ protected:
     void FinishAfterInstall(bool otherCopiesNotice, bool launch);
     // Ends a run at the reinstall question by cancelling it.
     void CancelAtReinstallQuestion();
+    // Starts setup.exe in the setup folder and takes it past the about page and
+    // the folder-found box of a single recorded copy (and, with `reinstall`,
+    // past the reinstall question): the install begins.
+    void BeginInstall(SetupProcess& run, const std::string& setupFolder, bool reinstall = false);
+    // A whole run into the one recorded copy; returns the result box's text.
+    std::string InstallAndFinish(bool reinstall = false);
 };
 
 std::string PackageFolder(const std::string& copy);
+
+// Everything below a folder, for comparing trees whole: relative path -> the
+// file's bytes, or "<folder>". Reaches paths beyond MAX_PATH.
+using TreeBytes = std::map<std::string, std::string>;
+TreeBytes TreeOf(const std::string& folder);
+// The differences between two trees, one line each, for a failure message.
+std::string TreeDifference(const TreeBytes& expected, const TreeBytes& actual);

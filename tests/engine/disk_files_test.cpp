@@ -56,10 +56,14 @@ protected:
     void PackFile(const std::string& relative, const std::string& bytes) {
         WriteBytes(source + "\\PACK\\" + relative, bytes);
     }
+    // As setup.exe runs it: one transaction.
     bool Install() {
         DiskFiles files;
         NoProgress progress;
-        return RunInstall(setup.path, target.path, package, files, progress);
+        bool ok = RunTransactedInstall(setup.path, target.path, package, files, files, progress) ==
+                  InstallOutcome::Installed;
+        EXPECT_FALSE(PathExists(JournalPath(target.path))) << "no journal stays";
+        return ok;
     }
 };
 
@@ -102,18 +106,27 @@ TEST_F(DiskRun, FilesStampedBefore1980CountAsAbsent) {
     EXPECT_FALSE(PathExists(target / "old.txt")) << "as a source it is passed over";
 }
 
-TEST_F(DiskRun, DestinationThatRefusesTheCopyStaysAndCountsAsCopied) {
+TEST_F(DiskRun, DestinationThatCannotBeReplacedFailsTheRunAndStays) {
     PackFile("locked.txt", "new");
+    PackFile("fresh.txt", "fresh");
     WriteBytes(target / "locked.txt", "old");
-    // Held open without sharing, the file refuses to be overwritten, as a
-    // read-only one does on Windows (Wine's root user would overwrite that).
+    Script("Script_ACopy.ini", {"fresh.txt", "locked.txt"});
+    // Held open without sharing, the file cannot be moved aside.
     HANDLE held = CreateFileA((target / "locked.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    Script("Script_ACopy.ini", {"locked.txt"});
     bool ok = Install();
     CloseHandle(held);
-    EXPECT_TRUE(ok);
+    EXPECT_FALSE(ok);
     EXPECT_EQ(ReadBytes(target / "locked.txt"), "old");
+    EXPECT_FALSE(PathExists(target / "fresh.txt")) << "the copies before it are undone";
+    EXPECT_FALSE(PathExists(target / "Base\\Pack\\Version.ini"));
+
+    // Read-only: refused before anything is changed (Wine's root user would overwrite it).
+    SetFileAttributesA((target / "locked.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_FALSE(Install());
+    SetFileAttributesA((target / "locked.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(ReadBytes(target / "locked.txt"), "old");
+    EXPECT_EQ(FolderListing(target.path), (std::vector<std::string>{"Resource", "locked.txt"}));
 }
 
 TEST_F(DiskRun, RecordsAreReplacedBesideThemselvesLeavingNothingBehind) {
@@ -158,7 +171,7 @@ TEST_F(DiskRun, TemporaryRecordThatCannotBeWrittenFailsBeforeTheCopies) {
     PackFile("a.txt", "A");
     Script("Script_ACopy.ini", {"a.txt"});
     EXPECT_FALSE(Install());
-    EXPECT_FALSE(PathExists(target / "doomed.txt")) << "the delete phase ran before";
+    EXPECT_EQ(ReadBytes(target / "doomed.txt"), "x") << "the delete phase ran before, and is undone";
     EXPECT_FALSE(PathExists(target / "a.txt")) << "the copy phases never ran";
     EXPECT_FALSE(PathExists(target / "Base\\Pack\\Version.ini"));
     EXPECT_EQ(ReadBytes(record), "[A]\r\n");

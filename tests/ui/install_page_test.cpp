@@ -64,6 +64,8 @@ protected:
     Catalogue texts;
     std::unique_ptr<Wizard> wizard;
     HWND main = nullptr;
+    bool finished = false;  // the page's answer: false when the run was abandoned
+    bool expectResultBox = true;
 
     void SetUp() override {
         texts.MsgInstallOk = OkText;
@@ -89,14 +91,14 @@ protected:
     // Runs the page with `run` as the install; a watcher answers the result box
     // and, unless the run is to end the wait itself, ends the page's wait.
     // With `confirmExit` the first box answered is the exit confirmation, with Yes.
-    PageSeen Install(const std::function<bool(InstallProgress&)>& run, bool waitEndsItself = false,
+    PageSeen Install(const std::function<InstallOutcome(InstallProgress&)>& run, bool waitEndsItself = false,
                      bool confirmExit = false) {
         PageSeen seen;
         DWORD mainThread = GetCurrentThreadId();
         std::atomic<bool> returned{false};
         std::thread watcher([&] {
             if (confirmExit) seen.confirmation = AnswerNextBox(mainThread, nullptr, nullptr, 60000, IDYES);
-            seen.box = AnswerNextBox(mainThread, waitEndsItself ? nullptr : main, [&](HWND) {
+            if (expectResultBox) seen.box = AnswerNextBox(mainThread, waitEndsItself ? nullptr : main, [&](HWND) {
                 EnumChildWindows(main, NoteChild, reinterpret_cast<LPARAM>(&seen));
                 seen.exitEnabled = IsWindowEnabled(GetDlgItem(main, CmdExit));
                 seen.nextEnabled = IsWindowEnabled(GetDlgItem(main, CmdNext));
@@ -107,16 +109,25 @@ protected:
             seen.waitEndedByItself = returned;
             if (!returned) PostThreadMessageA(mainThread, WM_QUIT, 0, 0);
         });
-        wizard->ShowInstallPage(run);
+        finished = wizard->ShowInstallPage(run);
         returned = true;
         watcher.join();
         return seen;
     }
 };
 
-bool Steps(InstallProgress& progress, int total, int steps) {
+InstallOutcome Steps(InstallProgress& progress, int total, int steps) {
     progress.SetProgressRange(total);
     for (int i = 1; i <= steps; ++i) progress.ShowProgressStep(i);
+    return InstallOutcome::Installed;
+}
+
+// True when no part of the window or its children waits to be painted.
+bool Painted(HWND window) {
+    if (GetUpdateRect(window, nullptr, FALSE)) return false;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (IsWindowVisible(child) && GetUpdateRect(child, nullptr, FALSE)) return false;
+    }
     return true;
 }
 
@@ -136,14 +147,24 @@ TEST_F(InstallPageTest, ShowsTheRunAndItsResultThenWaitsWithOnlyExitEnabled) {
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(main, CmdNext)) || IsWindowEnabled(GetDlgItem(main, CmdBack)));
     EXPECT_EQ(FindWindowExA(main, nullptr, "msctls_progress32", nullptr), nullptr) << "the page removes its controls";
 
-    seen = Install([](InstallProgress&) { return false; });
+    seen = Install([](InstallProgress&) { return InstallOutcome::Failed; });
     EXPECT_EQ(seen.box.text, FailedText);
+}
+
+TEST_F(InstallPageTest, ThePageIsPaintedBeforeTheRunsFirstStep) {
+    bool paintedAtOnce = false;
+    PageSeen seen = Install([&](InstallProgress& progress) {
+        paintedAtOnce = Painted(main);  // a long first copy would show whatever is painted now
+        return Steps(progress, 1, 1);
+    });
+    EXPECT_TRUE(paintedAtOnce);
+    EXPECT_EQ(seen.box.text, OkText);
 }
 
 TEST_F(InstallPageTest, NoStepKeepsTheFirstLabelAndTheBarTakesTheLow16BitsOfTheTotal) {
     PageSeen seen = Install([](InstallProgress& progress) {
         progress.SetProgressRange(0);
-        return true;
+        return InstallOutcome::Installed;
     });
     EXPECT_EQ(seen.elapsedText, "Elapsed:") << "no step: the label keeps its first text";
     EXPECT_EQ(seen.barPosition, 0);
@@ -153,8 +174,9 @@ TEST_F(InstallPageTest, NoStepKeepsTheFirstLabelAndTheBarTakesTheLow16BitsOfTheT
     EXPECT_EQ(seen.barPosition, 10) << "a position past the top shows a full bar";
 }
 
-TEST_F(InstallPageTest, ClosingTheWindowDuringTheRunFinishesTheRunAndSkipsTheWait) {
+TEST_F(InstallPageTest, ClosingTheWindowDuringTheRunAbandonsItWithoutABox) {
     int steps = 0;
+    expectResultBox = false;
     PageSeen seen = Install(
         [&](InstallProgress& progress) {
             progress.SetProgressRange(5);
@@ -164,14 +186,16 @@ TEST_F(InstallPageTest, ClosingTheWindowDuringTheRunFinishesTheRunAndSkipsTheWai
                 Sleep(25);  // a step's file work: the pump looks at the queue at most every 20 ms
                 progress.ShowProgressStep(i);
                 ++steps;
+                if (!progress.KeepAlive()) return InstallOutcome::Abandoned;
             }
-            return true;
+            return InstallOutcome::Installed;
         },
         true, true);
     EXPECT_EQ(seen.confirmation.text, "exit?");
-    EXPECT_EQ(seen.box.text, OkText);
-    EXPECT_EQ(steps, 5) << "the run goes on to its end";
+    EXPECT_FALSE(seen.box.seen) << "no result box after the user left";
+    EXPECT_EQ(steps, 2) << "the run learns of it at the step after the close";
     EXPECT_TRUE(seen.waitEndedByItself) << "no wait for a window that is gone";
+    EXPECT_FALSE(finished);
     EXPECT_TRUE(wizard->WindowClosed);
 }
 
