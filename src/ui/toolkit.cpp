@@ -8,15 +8,15 @@ static HFONT MakeTahoma(int height, int weight) {
     return CreateFontA(height, 0, 0, 0, weight, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Tahoma");
 }
 
-void Fonts::Create() {
-    normal.reset(MakeTahoma(Scaled(-11), FW_NORMAL));
-    title.reset(MakeTahoma(Scaled(13), FW_BOLD));
+void Fonts::CreateFonts() {
+    FontNormal.reset(MakeTahoma(Scaled(-11), FW_NORMAL));
+    FontTitle.reset(MakeTahoma(Scaled(13), FW_BOLD));
 }
 
 HFONT Fonts::Of(FontKind kind) const {
     switch (kind) {
-        case FontKind::Normal: return static_cast<HFONT>(normal.get());
-        case FontKind::Title: return static_cast<HFONT>(title.get());
+        case FontKind::Normal: return static_cast<HFONT>(FontNormal.get());
+        case FontKind::Title: return static_cast<HFONT>(FontTitle.get());
         case FontKind::None: break;
     }
     return nullptr;

@@ -14,9 +14,9 @@
 // bold for the package title and the page header; both heights at 96 DPI,
 // scaled to the screen's. Made once per run.
 struct Fonts {
-    GdiObject normal;
-    GdiObject title;
-    void Create();
+    GdiObject FontNormal;
+    GdiObject FontTitle;
+    void CreateFonts();
     HFONT Of(FontKind kind) const;
 };
 
