@@ -93,8 +93,8 @@ bool WaitWhileTargetRuns(const SetupRun& run, const Wizard& wizard) {
         // The box has no owner, so Exit still works behind it; once the window is
         // gone every further box would return at once, and the loop would spin.
         if (wizard.WindowClosed) return false;
-        if (ShowMessageBox(run.texts.MsgProgramRunning, run.texts.CapWarning, MB_ICONWARNING,
-                           MB_SYSTEMMODAL | MB_OKCANCEL) != IDOK) {
+        if (ShowMessageBox(run.texts.MsgProgramRunning, run.texts.CapWarning,
+                           MB_SYSTEMMODAL | MB_ICONWARNING | MB_OKCANCEL) != IDOK) {
             return false;
         }
     }
@@ -109,19 +109,19 @@ bool StampListsPackVersion(const SetupRun& run, const std::string& path) {
 bool StampsAllowInstall(const SetupRun& run) {
     std::string stampFolder = run.package.PackageFolderIn(run.ChosenFolder);
     if (StampListsPackVersion(run, JoinPath(stampFolder, "OldVersions.ini"))) {
-        ShowMessageBox(run.texts.MsgNewerInstalled, run.texts.CapWarning, MB_ICONWARNING, MB_SYSTEMMODAL);
+        ShowMessageBox(run.texts.MsgNewerInstalled, run.texts.CapWarning, MB_SYSTEMMODAL | MB_ICONWARNING);
         return false;
     }
     if (StampListsPackVersion(run, JoinPath(stampFolder, "Version.ini"))) {
-        return ShowMessageBox(run.texts.MsgAlreadyInstalled, run.texts.CapWarning, MB_ICONWARNING,
-                              MB_SYSTEMMODAL | MB_OKCANCEL) != IDCANCEL;
+        return ShowMessageBox(run.texts.MsgAlreadyInstalled, run.texts.CapWarning,
+                              MB_SYSTEMMODAL | MB_ICONWARNING | MB_OKCANCEL) != IDCANCEL;
     }
     return true;
 }
 
 void AskClosingQuestions(SetupRun& run, bool offerOtherCopies) {
-    if (offerOtherCopies) ShowMessageBox(run.texts.MsgOtherCopies, run.texts.CapMessage, MB_ICONINFORMATION, MB_SYSTEMMODAL);
-    if (ShowMessageBox(run.texts.MsgLaunchQuestion, run.texts.CapConfirm, MB_ICONQUESTION, MB_SYSTEMMODAL | MB_YESNO) ==
+    if (offerOtherCopies) ShowMessageBox(run.texts.MsgOtherCopies, run.texts.CapMessage, MB_SYSTEMMODAL | MB_ICONINFORMATION);
+    if (ShowMessageBox(run.texts.MsgLaunchQuestion, run.texts.CapConfirm, MB_SYSTEMMODAL | MB_ICONQUESTION | MB_YESNO) ==
         IDYES) {
         run.LaunchOnExit = true;
     }

@@ -52,13 +52,13 @@ PageEnd Wizard::RunPage(const std::function<void()>& onceShown) {
 void Wizard::PlaceOnPage(HWND frame, HWND control) {
     PlaceAfter(frame, HeaderLabel);
     PlaceAfter(control, frame);
-    PageControl = control;
+    pageControl_ = control;
 }
 
 // The page's list or text box; on a page without one Next, or Exit when Next
 // is disabled; never a disabled button.
 HWND Wizard::FocusTarget() const {
-    if (PageControl && IsWindow(PageControl)) return PageControl;
+    if (pageControl_ && IsWindow(pageControl_)) return pageControl_;
     if (IsWindowEnabled(NextButton)) return NextButton;
     if (IsWindowEnabled(ExitButton)) return ExitButton;
     return nullptr;
@@ -97,9 +97,9 @@ void Wizard::ShowBanner(HWND banner) {
     BannerImage.reset(LoadBitmapA(module, "BGIMAGE"));
     BITMAP size{};
     if (ScreenDpi() != DesignDpi && BannerImage.valid() && GetObjectA(BannerImage.get(), sizeof size, &size)) {
-        HBITMAP stretched = StretchedBitmap(static_cast<HBITMAP>(BannerImage.get()), Scaled(size.bmWidth),
-                                            Scaled(size.bmHeight));
-        if (stretched) BannerImage.reset(stretched);
+        GdiObject stretched = StretchedBitmap(static_cast<HBITMAP>(BannerImage.get()), Scaled(size.bmWidth),
+                                              Scaled(size.bmHeight));
+        if (stretched.valid()) BannerImage = std::move(stretched);
     }
     SendMessageA(banner, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(BannerImage.get()));
 }
@@ -166,7 +166,7 @@ PageEnd Wizard::ShowLanguagePage() {
     HeaderLabel = Create(Layout::HeaderLabel, page.fixedHeader);
 
     Framed list{Create(*page.frame), Create(*page.control)};
-    PageList = PageControl = list.control;
+    PageList = pageControl_ = list.control;
     int languageFiles = FillLanguageList();
     BackButton = Create(Layout::BackButton, "<< &Back");
     NextButton = Create(Layout::NextButton, "&Next >>");
@@ -175,7 +175,7 @@ PageEnd Wizard::ShowLanguagePage() {
     // window appears with it, built while hidden, rather than empty before it.
     if (languageFiles == 0) {
         list.Remove();
-        PageControl = nullptr;
+        pageControl_ = nullptr;
         return PageEnd::Next;
     }
     ApplyButton(NextButton, page.next);
@@ -183,7 +183,7 @@ PageEnd Wizard::ShowLanguagePage() {
     PageEnd end = RunPage();
     LanguagePageDone = true;
     list.Remove();
-    PageControl = nullptr;
+    pageControl_ = nullptr;
     return end;
 }
 
@@ -193,7 +193,7 @@ PageEnd Wizard::ShowAboutPage(const std::string& aboutText, const std::function<
         SetWindowTextA(BackButton, texts_.BtnBack.c_str());
     });
     PageEnd end = RunPage(onceShown);
-    PageControl = nullptr;
+    pageControl_ = nullptr;
     box.Remove();
     return end;
 }
@@ -221,7 +221,7 @@ std::optional<PageEnd> Wizard::ShowCopyListPage(const FoundCopyTable& copies) {
         end = RunPage();
         CopyListInactive = true;
         list.Remove();
-        PageList = PageControl = nullptr;
+        PageList = pageControl_ = nullptr;
     }
     ChosenFolder = ParentFolder(PickedExe);
     tip_.Stop();
@@ -262,7 +262,7 @@ PageEnd Wizard::ShowFolderPage() {
         break;
     }
     box.Remove();
-    PageControl = nullptr;
+    pageControl_ = nullptr;
     return end;
 }
 
@@ -285,9 +285,9 @@ void Wizard::ShowInstallPage(const std::function<bool(InstallProgress&)>& instal
     bool installOk = install(*progress);
     progress->FinishProgressSteps();
     if (installOk) {
-        ShowMessageBox(texts_.MsgInstallOk, texts_.CapMessage, MB_ICONINFORMATION, MB_SYSTEMMODAL);
+        ShowMessageBox(texts_.MsgInstallOk, texts_.CapMessage, MB_SYSTEMMODAL | MB_ICONINFORMATION);
     } else {
-        ShowMessageBox(texts_.MsgInstallFailed, texts_.CapMessage, MB_ICONERROR, MB_SYSTEMMODAL);
+        ShowMessageBox(texts_.MsgInstallFailed, texts_.CapMessage, MB_SYSTEMMODAL | MB_ICONERROR);
     }
     EnableWindow(ExitButton, TRUE);
     // The page ends at WM_QUIT. A window closed during the run has already

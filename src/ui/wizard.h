@@ -108,7 +108,7 @@ private:
     HWND NextButton = nullptr;
     HWND ExitButton = nullptr;
     HWND PageList = nullptr;  // the list box of the current page
-    HWND PageControl = nullptr;  // the current page's list or text box, which gets the focus
+    HWND pageControl_ = nullptr;  // the current page's list or text box, which gets the focus
     HWND lastFocus_ = nullptr;   // the control that had the focus when the window was deactivated
     HoverTip tip_;
     std::unique_ptr<ComApartment> com_;  // entered for the folder browser only
