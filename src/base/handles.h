@@ -14,6 +14,12 @@ public:
     ~Owned() { reset(); }
     Owned(const Owned&) = delete;
     Owned& operator=(const Owned&) = delete;
+    // Moving hands the handle over; the source is left empty.
+    Owned(Owned&& other) noexcept : handle_(other.release()) {}
+    Owned& operator=(Owned&& other) noexcept {
+        if (this != &other) reset(other.release());
+        return *this;
+    }
     bool valid() const { return Kind::IsValid(handle_); }
     Handle get() const { return handle_; }
     // The empty slot, for a call that hands its handle back through a pointer.
@@ -28,6 +34,12 @@ public:
         if (valid()) released = Kind::Release(handle_);
         handle_ = handle;
         return released;
+    }
+    // Gives the handle up without releasing it.
+    Handle release() {
+        Handle handle = handle_;
+        handle_ = Kind::Empty();
+        return handle;
     }
 
 private:
@@ -108,7 +120,6 @@ public:
     }
     ComApartment(const ComApartment&) = delete;
     ComApartment& operator=(const ComApartment&) = delete;
-    bool entered() const { return entered_; }
 
 private:
     bool entered_;

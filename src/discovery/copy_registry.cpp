@@ -21,7 +21,7 @@ std::string CopyRecordPath(int number) {
 
 static std::string CountPath() { return std::string(CopyRecordsKey) + "\\" + CountName; }
 
-static bool RecordsKeyExists() { return RegKeyExists(HKEY_CURRENT_USER, std::string(CopyRecordsKey) + "\\"); }
+static bool RecordsKeyExists() { return RegKeyExists(HKEY_CURRENT_USER, CopyRecordsKey); }
 
 int ReadCopyCount() {
     int count = 0;
@@ -110,7 +110,7 @@ void PruneCopyRecords(const std::string& exePath, const std::string& programName
         if (IsStale(record, roots) || IsGivenRecord(record, exePath, programName, version)) {
             DeleteRegKey(HKEY_CURRENT_USER, CopyRecordPath(slot));
             for (int k = slot + 1; k <= count - removed; ++k) {
-                if (RegKeyExists(HKEY_CURRENT_USER, CopyRecordPath(k) + "\\"))
+                if (RegKeyExists(HKEY_CURRENT_USER, CopyRecordPath(k)))
                     MoveCopyRecord(CopyRecordPath(k), CopyRecordPath(k - 1));
             }
             ++removed;

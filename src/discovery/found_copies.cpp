@@ -7,7 +7,7 @@ void AddFoundCopy(FoundCopyTable& table, const std::string& path) {
         table.FoundCopies[1] = path;
         return;
     }
-    int last = table.usedSlots < 0 ? 0 : (table.usedSlots >= FoundCopySlots ? FoundCopySlots - 1 : table.usedSlots);
+    int last = table.usedSlots;
     for (int slot = 0; slot <= last; ++slot) {
         if (table.FoundCopies[slot] == path) return;
     }

@@ -91,10 +91,12 @@ bool RegValueExists(HKEY root, const std::string& path) {
 }
 
 bool RegKeyExists(HKEY root, const std::string& path) {
-    std::string keyPart, name;
-    if (!SplitRegPath(path, keyPart, name)) return false;
+    std::string keyPath = path;
+    if (!keyPath.empty() && keyPath.back() == '\\') keyPath.pop_back();
+    // An empty path would open the root itself.
+    if (keyPath.empty()) return false;
     RegKey key;
-    return OpenKeyPart(root, keyPart, KEY_READ, key);
+    return OpenKeyPart(root, keyPath, KEY_READ, key);
 }
 
 bool DeleteRegKey(HKEY root, const std::string& path) {

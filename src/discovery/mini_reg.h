@@ -21,7 +21,8 @@ bool ReadRegString(HKEY root, const std::string& path, std::string& text);
 bool ReadRegInteger(HKEY root, const std::string& path, int& value);
 // True for a value of any type.
 bool RegValueExists(HKEY root, const std::string& path);
-// Tests only the key part: pass a key's path plus "\" to test that key.
+// True when the key the whole path names opens; a trailing backslash makes no
+// difference.
 bool RegKeyExists(HKEY root, const std::string& path);
 // Deletes the subkey named by the name part; refused when it has subkeys.
 bool DeleteRegKey(HKEY root, const std::string& path);

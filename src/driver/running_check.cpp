@@ -13,7 +13,6 @@ using ModuleWalkFn = BOOL(WINAPI*)(HANDLE, MODULEENTRY32*);
 using ImageNameFn = BOOL(WINAPI*)(HANDLE, DWORD, LPSTR, PDWORD);
 
 static const DWORD QueryLimitedInformation = 0x1000;  // PROCESS_QUERY_LIMITED_INFORMATION (Vista on)
-static const char NoPath[] = "Null";
 
 struct ToolHelp {
     SnapshotFn snapshot = nullptr;
@@ -40,11 +39,11 @@ static const ToolHelp& KernelTools() {
 }
 
 // A process that is loading or unloading a module can refuse one snapshot.
-static HANDLE TakeModuleSnapshot(SnapshotFn snapshot, DWORD processId) {
-    HANDLE handle = INVALID_HANDLE_VALUE;
+static SnapshotHandle TakeModuleSnapshot(SnapshotFn snapshot, DWORD processId) {
+    SnapshotHandle handle;
     for (int attempt = 0; attempt < 3; ++attempt) {
-        handle = snapshot(TH32CS_SNAPMODULE, processId);
-        if (handle != INVALID_HANDLE_VALUE || GetLastError() != ERROR_BAD_LENGTH) break;
+        handle.reset(snapshot(TH32CS_SNAPMODULE, processId));
+        if (handle.valid() || GetLastError() != ERROR_BAD_LENGTH) break;
     }
     return handle;
 }
@@ -53,7 +52,7 @@ bool GetProcessModules(DWORD processId, TModuleArray& modules) {
     modules.clear();
     const ToolHelp& tools = KernelTools();
     if (!tools.snapshot || !tools.first || !tools.next) return false;
-    SnapshotHandle snapshot(TakeModuleSnapshot(tools.snapshot, processId));
+    SnapshotHandle snapshot = TakeModuleSnapshot(tools.snapshot, processId);
     if (!snapshot.valid()) return false;
     MODULEENTRY32 entry{};
     entry.dwSize = sizeof entry;
@@ -69,15 +68,16 @@ static std::string ModulePath(const MODULEENTRY32& module) {
 }
 
 // The limited right is enough from Vista on; older systems know only the full one.
-static HANDLE OpenForQuery(DWORD processId) {
-    HANDLE process = OpenProcess(QueryLimitedInformation, FALSE, processId);
-    return process ? process : OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, processId);
+static ProcessHandle OpenForQuery(DWORD processId) {
+    ProcessHandle process(OpenProcess(QueryLimitedInformation, FALSE, processId));
+    if (!process.valid()) process.reset(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, processId));
+    return process;
 }
 
 std::string QueryProcessImagePath(DWORD processId) {
     ImageNameFn imageName = KernelTools().imageName;
     if (!imageName) return "";
-    ProcessHandle process(OpenForQuery(processId));
+    ProcessHandle process = OpenForQuery(processId);
     if (!process.valid()) return "";
     std::string path(MAX_PATH, '\0');
     for (;;) {
@@ -100,12 +100,12 @@ static std::string ImagePathFromModules(const TModuleArray& modules) {
 std::string GetWindowExePath(HWND window) {
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
-    if (processId == 0) return NoPath;
+    if (processId == 0) return "";
     TModuleArray modules;
     std::string path;
     if (GetProcessModules(processId, modules)) path = ImagePathFromModules(modules);
     if (path.empty()) path = QueryProcessImagePath(processId);
-    return path.empty() ? NoPath : path;
+    return path;
 }
 
 static std::string WindowClassName(HWND window) {
@@ -151,7 +151,7 @@ bool IsProgramRunning(const std::string& windowClass, const std::string& exePath
     for (HWND window = FirstTopWindow(); window; window = GetWindow(window, GW_HWNDNEXT)) {
         if (!EqualsAsciiNoCase(WindowClassName(window), windowClass)) continue;
         std::string running = GetWindowExePath(window);
-        if (running == NoPath) continue;
+        if (running.empty()) continue;
         if (wanted.empty()) wanted = SystemPathKey(exePath);
         if (SystemPathKey(running) == wanted) return true;
     }

@@ -21,7 +21,7 @@ bool IsProgramRunning(const std::string& windowClass, const std::string& exePath
 // The key PathCompareKey gives for the path as the system names the file:
 // made full, short (8.3) names taken long where the file is there.
 std::string SystemPathKey(const std::string& path);
-// The executable of the process owning the window, or "Null" when none can be had.
+// The executable of the process owning the window, or "" when none can be had.
 std::string GetWindowExePath(HWND window);
 // The process's modules in Tool Help order; false when no snapshot can be taken.
 bool GetProcessModules(DWORD processId, TModuleArray& modules);

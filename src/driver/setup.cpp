@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "base/files.h"
@@ -31,7 +32,7 @@ struct SetupRun {
     std::string setupFolder;  // the folder of the program's own executable
     Package package;
     Catalogue texts;
-    std::string ChosenFolder;  // the target program's folder, once chosen
+    std::string ChosenFolder;  // the target program's folder, once chosen (the wizard's pages set it)
     bool LaunchOnExit = false;
     RootReachability roots;  // the drives and shares the copy records name, each asked once
 };
@@ -41,8 +42,8 @@ void InitStartupState(SetupRun& run) {
     run.package = ReadPackIni(run.setupFolder);
 }
 
-// About page, copy stage and folder stage, with Back between them. False when
-// the window was closed; otherwise ChosenFolder is the target folder.
+// About page, copy stage and folder stage, walked forward on Next and back on
+// Back. False when the window was closed; otherwise ChosenFolder is the target folder.
 bool ChooseTarget(SetupRun& run, Wizard& wizard, bool& offerOtherCopies) {
     // Pruning the copy records is housekeeping nothing on the about page shows,
     // so it runs once that page is on the screen rather than before it.
@@ -51,40 +52,33 @@ bool ChooseTarget(SetupRun& run, Wizard& wizard, bool& offerOtherCopies) {
         if (!pruned) PruneCopyRecords("", "", "", run.roots);
         pruned = true;
     };
-    enum class Stage { About, Copies, Folder } stage = Stage::About;
-    for (;;) {
+    enum Stage { About, Copies, Folder, StageCount };
+    // Each stage gets the way the walk came and says which way it goes on.
+    auto runStage = [&](int stage, PageEnd way) {
         switch (stage) {
-            case Stage::About:
-                wizard.ShowAboutPage(LoadAboutText(run.setupFolder, wizard.CurrentLanguage), prune);
-                if (wizard.WindowClosed) return false;
-                stage = Stage::Copies;
-                break;
-            case Stage::Copies:
-                offerOtherCopies =
+            case About: return wizard.ShowAboutPage(LoadAboutText(run.setupFolder, wizard.CurrentLanguage), prune);
+            case Copies: {
+                std::optional<PageEnd> end =
                     wizard.ShowCopyListPage(CollectCompatibleCopies(run.setupFolder, run.package, run.roots));
-                if (wizard.WindowClosed) return false;
-                // Without a list no page ran, so the folder page's Back carries on to the about page.
-                if (wizard.GoBack) {
-                    stage = Stage::About;
-                } else if (!wizard.ChosenFolder.empty()) {
-                    run.ChosenFolder = wizard.ChosenFolder;
-                    return true;
-                } else {
-                    stage = Stage::Folder;
-                }
-                break;
-            case Stage::Folder:
-                wizard.ShowFolderPage();
-                offerOtherCopies = true;
-                if (wizard.WindowClosed) return false;
-                if (!wizard.GoBack) {
-                    run.ChosenFolder = wizard.ChosenFolder;
-                    return true;
-                }
-                stage = Stage::Copies;
-                break;
+                offerOtherCopies = end.has_value();
+                // Without a list no page ran, so the walk carries on the way it came.
+                return end.value_or(way);
+            }
+            default: offerOtherCopies = true; return wizard.ShowFolderPage();
+        }
+    };
+    PageEnd way = PageEnd::Next;
+    for (int stage = About; stage < StageCount;) {
+        way = runStage(stage, way);
+        if (way == PageEnd::Closed) return false;
+        if (way == PageEnd::Back) {
+            stage = stage == About ? About : stage - 1;
+        } else {
+            // A copy found without asking makes the folder page needless.
+            stage = stage == Copies && !run.ChosenFolder.empty() ? StageCount : stage + 1;
         }
     }
+    return true;
 }
 
 void AnnounceTargetFolder(const SetupRun& run, Wizard& wizard) {
@@ -99,8 +93,8 @@ bool WaitWhileTargetRuns(const SetupRun& run, const Wizard& wizard) {
         // The box has no owner, so Exit still works behind it; once the window is
         // gone every further box would return at once, and the loop would spin.
         if (wizard.WindowClosed) return false;
-        if (ShowMessageBox(run.texts.MsgProgramRunning, run.texts.CapWarning, MB_ICONWARNING,
-                           MB_SYSTEMMODAL | MB_OKCANCEL) != IDOK) {
+        if (ShowMessageBox(run.texts.MsgProgramRunning, run.texts.CapWarning,
+                           MB_SYSTEMMODAL | MB_ICONWARNING | MB_OKCANCEL) != IDOK) {
             return false;
         }
     }
@@ -115,19 +109,19 @@ bool StampListsPackVersion(const SetupRun& run, const std::string& path) {
 bool StampsAllowInstall(const SetupRun& run) {
     std::string stampFolder = run.package.PackageFolderIn(run.ChosenFolder);
     if (StampListsPackVersion(run, JoinPath(stampFolder, "OldVersions.ini"))) {
-        ShowMessageBox(run.texts.MsgNewerInstalled, run.texts.CapWarning, MB_ICONWARNING, MB_SYSTEMMODAL);
+        ShowMessageBox(run.texts.MsgNewerInstalled, run.texts.CapWarning, MB_SYSTEMMODAL | MB_ICONWARNING);
         return false;
     }
     if (StampListsPackVersion(run, JoinPath(stampFolder, "Version.ini"))) {
-        return ShowMessageBox(run.texts.MsgAlreadyInstalled, run.texts.CapWarning, MB_ICONWARNING,
-                              MB_SYSTEMMODAL | MB_OKCANCEL) != IDCANCEL;
+        return ShowMessageBox(run.texts.MsgAlreadyInstalled, run.texts.CapWarning,
+                              MB_SYSTEMMODAL | MB_ICONWARNING | MB_OKCANCEL) != IDCANCEL;
     }
     return true;
 }
 
 void AskClosingQuestions(SetupRun& run, bool offerOtherCopies) {
-    if (offerOtherCopies) ShowMessageBox(run.texts.MsgOtherCopies, run.texts.CapMessage, MB_ICONINFORMATION, MB_SYSTEMMODAL);
-    if (ShowMessageBox(run.texts.MsgLaunchQuestion, run.texts.CapConfirm, MB_ICONQUESTION, MB_SYSTEMMODAL | MB_YESNO) ==
+    if (offerOtherCopies) ShowMessageBox(run.texts.MsgOtherCopies, run.texts.CapMessage, MB_SYSTEMMODAL | MB_ICONINFORMATION);
+    if (ShowMessageBox(run.texts.MsgLaunchQuestion, run.texts.CapConfirm, MB_SYSTEMMODAL | MB_ICONQUESTION | MB_YESNO) ==
         IDYES) {
         run.LaunchOnExit = true;
     }
@@ -136,8 +130,7 @@ void AskClosingQuestions(SetupRun& run, bool offerOtherCopies) {
 // Every stage from the language page to the closing questions; returning
 // early is how the run stops.
 void RunStages(SetupRun& run, Wizard& wizard) {
-    wizard.ShowLanguagePage();
-    if (wizard.WindowClosed) return;
+    if (wizard.ShowLanguagePage() == PageEnd::Closed) return;
     LoadMessages(run.texts, run.setupFolder, run.package.PackProgramName, wizard.CurrentLanguage,
                  MessageScope::Whole);
     bool offerOtherCopies = false;
@@ -147,7 +140,7 @@ void RunStages(SetupRun& run, Wizard& wizard) {
     // undone, or its clean-up finished. One that cannot be settled now (a
     // file in use) is not installed over.
     if (RecoverTarget(files, run.ChosenFolder) == Recovery::Stuck) {
-        ShowMessageBox(run.texts.MsgInstallFailed, run.texts.CapMessage, MB_ICONERROR, MB_SYSTEMMODAL);
+        ShowMessageBox(run.texts.MsgInstallFailed, run.texts.CapMessage, MB_SYSTEMMODAL | MB_ICONERROR);
         return;
     }
     AnnounceTargetFolder(run, wizard);
@@ -181,7 +174,8 @@ int RunSetup() {
     SetupRun run;
     run.setupFolder = FolderOf(OwnExecutablePath());
     InitStartupState(run);
-    Wizard wizard(run.setupFolder, run.package, run.texts, std::string(ProductName) + " " + ProductVersion);
+    Wizard wizard(run.setupFolder, run.package, run.texts, run.ChosenFolder,
+                  std::string(ProductName) + " " + ProductVersion);
     RunStages(run, wizard);
     if (run.LaunchOnExit) LaunchTarget(run.ChosenFolder, run.package.PackExeName);
     return 0;

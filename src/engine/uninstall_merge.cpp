@@ -2,15 +2,8 @@
 
 #include <algorithm>
 #include <unordered_map>
-#include <unordered_set>
 
 bool IsSectionHeader(std::string_view line) { return line.find('[') != std::string_view::npos; }
-
-void ClearRecord(std::vector<std::string_view>& record, const std::vector<std::string_view>& clearScript) {
-    std::unordered_set<std::string_view> listed(clearScript.begin(), clearScript.end());
-    record.erase(std::remove_if(record.begin(), record.end(), [&](std::string_view line) { return listed.count(line); }),
-                 record.end());
-}
 
 namespace {
 
@@ -18,18 +11,19 @@ namespace {
 // not copied, only added lines are kept here. Open addressing keeps a large
 // record to a few bytes a line.
 class LineSet {
+    friend bool LineAbsentFrom(const LineSet& lines, std::string_view line);
+
 public:
     LineSet(const std::vector<std::string_view>& record, size_t extra) : record_(&record) {
         size_t capacity = 16;
         while (capacity < 2 * (record.size() + extra)) capacity *= 2;
         slots_.assign(capacity, 0);
         for (size_t i = 0; i < record.size(); ++i) {
-            if (!Contains(record[i])) Place(static_cast<std::uint32_t>(i));
+            if (LineAbsentFrom(*this, record[i])) Place(static_cast<std::uint32_t>(i));
         }
     }
-    bool Contains(std::string_view line) const { return slots_[Find(line)] != 0; }
     void Insert(std::string_view line) {
-        if (Contains(line)) return;
+        if (!LineAbsentFrom(*this, line)) return;
         extras_.push_back(line);
         Place(static_cast<std::uint32_t>(extras_.size() - 1) | ExtraBit);
         if (2 * count_ > slots_.size()) Grow();
@@ -63,6 +57,8 @@ private:
     size_t count_ = 0;
 };
 
+bool LineAbsentFrom(const LineSet& lines, std::string_view line) { return lines.slots_[lines.Find(line)] == 0; }
+
 struct AddMerge {
     MergedRecord& result;
     const std::vector<std::string_view>& record;
@@ -75,8 +71,8 @@ struct AddMerge {
     }
 };
 
-void MergeBlock(AddMerge& merge, std::vector<std::string_view>& appended, std::string_view header,
-                std::vector<std::string_view>& block) {
+void MergeUninstallSection(AddMerge& merge, std::vector<std::string_view>& appended, std::string_view header,
+                           std::vector<std::string_view>& block) {
     if (block.empty()) return;
     MergedRecord& result = merge.result;
     auto index = static_cast<std::uint32_t>(result.blocks.size());
@@ -109,8 +105,15 @@ void MergeBlock(AddMerge& merge, std::vector<std::string_view>& appended, std::s
 
 }  // namespace
 
-MergedRecord MergeAddScript(const std::vector<std::string_view>& record, const std::vector<std::string_view>& addScript,
-                            const std::function<void()>& onStep) {
+void ApplyUninstallClear(std::vector<std::string_view>& record, const std::vector<std::string_view>& clearScript) {
+    LineSet listed(clearScript, 0);
+    record.erase(std::remove_if(record.begin(), record.end(),
+                                [&](std::string_view line) { return !LineAbsentFrom(listed, line); }),
+                 record.end());
+}
+
+MergedRecord ApplyUninstallAdd(const std::vector<std::string_view>& record, const std::vector<std::string_view>& addScript,
+                               const std::function<void()>& onStep) {
     MergedRecord result;
     result.record = &record;
     AddMerge merge{result, record, LineSet(record, addScript.size()), {}};
@@ -123,16 +126,16 @@ MergedRecord MergeAddScript(const std::vector<std::string_view>& record, const s
     for (std::string_view line : addScript) {
         onStep();
         if (IsSectionHeader(line)) {
-            if (seen) MergeBlock(merge, result.appended, header, block);
+            if (seen) MergeUninstallSection(merge, result.appended, header, block);
             header = line;
             seen = true;
-        } else if (!merge.present.Contains(line)) {
+        } else if (LineAbsentFrom(merge.present, line)) {
             // The block is built as one CR LF-joined text, so an empty line
             // that would start it leaves it empty and is lost.
             if (!(block.empty() && line.empty())) block.push_back(line);
         }
     }
-    MergeBlock(merge, result.appended, header, block);
+    MergeUninstallSection(merge, result.appended, header, block);
     // Each merge put its block directly under the line, so the newest comes first.
     std::sort(result.attachments.begin(), result.attachments.end(), [](const auto& a, const auto& b) {
         return a.first != b.first ? a.first < b.first : a.second > b.second;
@@ -151,10 +154,4 @@ void MergedRecord::ForEachLine(const std::function<void(std::string_view)>& sink
             for (std::string_view line : blocks[attachments[next].second]) sink(line);
         }
     }
-}
-
-std::vector<std::string> MergedRecord::Lines() const {
-    std::vector<std::string> lines;
-    ForEachLine([&](std::string_view line) { lines.emplace_back(line); });
-    return lines;
 }

@@ -14,7 +14,7 @@
 bool IsSectionHeader(std::string_view line);
 
 // Drops from the record every line that equals a line of the clear script.
-void ClearRecord(std::vector<std::string_view>& record, const std::vector<std::string_view>& clearScript);
+void ApplyUninstallClear(std::vector<std::string_view>& record, const std::vector<std::string_view>& clearScript);
 
 // The record with the add script merged in, as section-by-section rewrites
 // would leave it: entry lines already anywhere in the record are dropped, lines
@@ -27,7 +27,6 @@ struct MergedRecord {
     bool changed = false;
     // Hands every line of the merged record to `sink`, in order.
     void ForEachLine(const std::function<void(std::string_view)>& sink) const;
-    std::vector<std::string> Lines() const;
 
     // The parts the lines are written from: after each of the record's lines
     // and each appended header, the blocks attached to it.
@@ -38,5 +37,5 @@ struct MergedRecord {
 };
 
 // `onStep` runs once per script line, before it is looked at.
-MergedRecord MergeAddScript(const std::vector<std::string_view>& record, const std::vector<std::string_view>& addScript,
-                            const std::function<void()>& onStep);
+MergedRecord ApplyUninstallAdd(const std::vector<std::string_view>& record, const std::vector<std::string_view>& addScript,
+                               const std::function<void()>& onStep);

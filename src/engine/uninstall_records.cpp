@@ -14,7 +14,7 @@ void ApplyUninstallScripts(InstallFiles& files, const RecordPaths& paths, const 
         record = files.ReadText(paths.record);
         recordRead = true;
         // An empty record asks nothing of the clear script, so it is not read.
-        if (!record.lines.empty()) ClearRecord(record.lines, files.ReadText(paths.clearScript).lines);
+        if (!record.lines.empty()) ApplyUninstallClear(record.lines, files.ReadText(paths.clearScript).lines);
         cleared = true;
     }
     MergedRecord merged;
@@ -29,7 +29,7 @@ void ApplyUninstallScripts(InstallFiles& files, const RecordPaths& paths, const 
         merging = hasEntries && recordPresent;
         if (merging && !recordRead) record = files.ReadText(paths.record);
         static const std::vector<std::string_view> noRecord;
-        merged = MergeAddScript(merging ? record.lines : noRecord, script.lines, onStep);
+        merged = ApplyUninstallAdd(merging ? record.lines : noRecord, script.lines, onStep);
     }
     if (merging && merged.changed) {
         files.WriteLineStream(paths.record, [&](const LineSink& sink) { merged.ForEachLine(sink); });

@@ -7,18 +7,19 @@
 // A tracking tool at absolute screen positions; the size is the one every
 // common controls version from 4.70 on accepts.
 void HoverTip::Create(HWND window, HWND list, HFONT font) {
+    HoverTipsOn = true;
     list_ = list;
     font_ = font;
-    shownTipItem_ = -1;
-    tipWindow_ = CreateControl(Layout::TipWindow.className, "", Layout::TipWindow.style, Layout::TipWindow.rect, window,
-                               0, font);
-    tipRecord_ = TOOLINFOA{};
-    tipRecord_.cbSize = TTTOOLINFOA_V2_SIZE;
-    tipRecord_.uFlags = TTF_TRACK | TTF_ABSOLUTE;
-    tipRecord_.hwnd = window;
-    tipRecord_.hinst = GetModuleHandleA(nullptr);
-    tipRecord_.lpszText = emptyText_;
-    SendMessageA(tipWindow_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tipRecord_));
+    ShownTipItem = -1;
+    TipWindow = CreateControl(Layout::TipWindow.className, "", Layout::TipWindow.style, Layout::TipWindow.rect, window,
+                              0, font);
+    TipRecord = TOOLINFOA{};
+    TipRecord.cbSize = TTTOOLINFOA_V2_SIZE;
+    TipRecord.uFlags = TTF_TRACK | TTF_ABSOLUTE;
+    TipRecord.hwnd = window;
+    TipRecord.hinst = GetModuleHandleA(nullptr);
+    TipRecord.lpszText = emptyText_;
+    SendMessageA(TipWindow, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&TipRecord));
 }
 
 // The list's own row height, which follows its font and so the screen's DPI.
@@ -28,7 +29,7 @@ static int RowHeight(HWND list) {
 }
 
 void HoverTip::UpdateHoverTip() {
-    if (!list_) return;
+    if (!HoverTipsOn) return;
     int rowHeight = RowHeight(list_);
     int item = -1;
     int width = 0;
@@ -39,7 +40,7 @@ void HoverTip::UpdateHoverTip() {
     GetWindowRect(list_, &list);
     if (cursor.x >= list.left && cursor.x <= list.right && cursor.y >= list.top && cursor.y <= list.bottom) {
         item = GetScrollPos(list_, SB_VERT) + (cursor.y - list.top) / rowHeight;
-        if (item != shownTipItem_) {
+        if (item != ShownTipItem) {
             text_ = ListItemText(list_, item);
             WindowDC dc(list_);
             width = TextWidth(dc.get(), font_, text_);
@@ -47,25 +48,25 @@ void HoverTip::UpdateHoverTip() {
         }
     }
     if (show) {
-        shownTipItem_ = item;
+        ShownTipItem = item;
         int screenWidth = GetSystemMetrics(SM_CXSCREEN);
         int tipLeft = list.left + Scaled(20);
         if (screenWidth < tipLeft + width + Scaled(20)) tipLeft = screenWidth - width - Scaled(10);
-        tipRecord_.lpszText = text_.data();
-        SendMessageA(tipWindow_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tipRecord_));
+        TipRecord.lpszText = text_.data();
+        SendMessageA(TipWindow, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&TipRecord));
         int tipTop = (item - GetScrollPos(list_, SB_VERT) + 1) * rowHeight + list.top;
-        SendMessageA(tipWindow_, TTM_TRACKPOSITION, 0, MAKELPARAM(tipLeft & 0xFFFF, tipTop & 0xFFFF));
-        SendMessageA(tipWindow_, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tipRecord_));
-    } else if (shownTipItem_ != -1 && item != shownTipItem_) {
-        shownTipItem_ = -1;
-        SendMessageA(tipWindow_, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tipRecord_));
+        SendMessageA(TipWindow, TTM_TRACKPOSITION, 0, MAKELPARAM(tipLeft & 0xFFFF, tipTop & 0xFFFF));
+        SendMessageA(TipWindow, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&TipRecord));
+    } else if (ShownTipItem != -1 && item != ShownTipItem) {
+        ShownTipItem = -1;
+        SendMessageA(TipWindow, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&TipRecord));
     }
 }
 
 void HoverTip::Stop() {
-    if (shownTipItem_ != -1 && tipWindow_) {
-        SendMessageA(tipWindow_, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tipRecord_));
+    if (ShownTipItem != -1 && TipWindow) {
+        SendMessageA(TipWindow, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&TipRecord));
     }
-    shownTipItem_ = -1;
-    list_ = nullptr;
+    ShownTipItem = -1;
+    HoverTipsOn = false;
 }

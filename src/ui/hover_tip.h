@@ -15,14 +15,14 @@ public:
     void UpdateHoverTip();
     // Hides a tip that is showing and stops watching the list.
     void Stop();
-    HWND tipWindow() const { return tipWindow_; }
 
 private:
+    bool HoverTipsOn = false;  // while the copy list exists
     HWND list_ = nullptr;
-    HWND tipWindow_ = nullptr;
+    HWND TipWindow = nullptr;
     HFONT font_ = nullptr;
-    TOOLINFOA tipRecord_{};
-    int shownTipItem_ = -1;
+    TOOLINFOA TipRecord{};
+    int ShownTipItem = -1;  // the row whose tip shows; -1 for none
     std::string text_;  // the record's text points into it while the tip shows
     char emptyText_[1] = "";
 };

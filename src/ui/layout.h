@@ -114,4 +114,13 @@ constexpr PageEntry Pages[] = {
      ButtonState::Disabled},
 };
 
+constexpr bool PagesInIdOrder() {
+    int at = 0;
+    for (const PageEntry& page : Pages) {
+        if (static_cast<int>(page.id) != at++) return false;
+    }
+    return true;
+}
+static_assert(PagesInIdOrder(), "PageOf finds a page by its place in Pages");
+
 constexpr const PageEntry& PageOf(PageId id) { return Pages[static_cast<int>(id)]; }

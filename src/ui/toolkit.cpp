@@ -4,26 +4,26 @@
 
 #include "base/system_library.h"
 
-static HFONT MakeTahoma(int height, int weight) {
-    return CreateFontA(height, 0, 0, 0, weight, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Tahoma");
+static GdiObject MakeTahoma(int height, int weight) {
+    return GdiObject(CreateFontA(height, 0, 0, 0, weight, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Tahoma"));
 }
 
-void Fonts::Create() {
-    normal.reset(MakeTahoma(Scaled(-11), FW_NORMAL));
-    title.reset(MakeTahoma(Scaled(13), FW_BOLD));
+void Fonts::CreateFonts() {
+    FontNormal = MakeTahoma(Scaled(-11), FW_NORMAL);
+    FontTitle = MakeTahoma(Scaled(13), FW_BOLD);
 }
 
 HFONT Fonts::Of(FontKind kind) const {
     switch (kind) {
-        case FontKind::Normal: return static_cast<HFONT>(normal.get());
-        case FontKind::Title: return static_cast<HFONT>(title.get());
+        case FontKind::Normal: return static_cast<HFONT>(FontNormal.get());
+        case FontKind::Title: return static_cast<HFONT>(FontTitle.get());
         case FontKind::None: break;
     }
     return nullptr;
 }
 
-int ShowMessageBox(const std::string& text, const std::string& caption, UINT icon, UINT baseFlags) {
-    return MessageBoxA(nullptr, text.c_str(), caption.c_str(), baseFlags + icon);
+int ShowMessageBox(const std::string& text, const std::string& caption, UINT flags) {
+    return MessageBoxA(nullptr, text.c_str(), caption.c_str(), flags);
 }
 
 void ShowFatalError(const std::string& text) {
@@ -148,17 +148,17 @@ FrozenPainting::~FrozenPainting() {
     RedrawWindow(window_, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
-HBITMAP StretchedBitmap(HBITMAP source, int width, int height) {
+GdiObject StretchedBitmap(HBITMAP source, int width, int height) {
     BITMAP size{};
-    if (!GetObjectA(source, sizeof size, &size)) return nullptr;
+    if (!GetObjectA(source, sizeof size, &size)) return GdiObject();
     HDC screen = GetDC(nullptr);
     HDC from = CreateCompatibleDC(screen);
     HDC to = CreateCompatibleDC(screen);
-    HBITMAP stretched = CreateCompatibleBitmap(screen, width, height);
+    GdiObject stretched(CreateCompatibleBitmap(screen, width, height));
     ReleaseDC(nullptr, screen);
-    if (from && to && stretched) {
+    if (from && to && stretched.valid()) {
         HGDIOBJ oldFrom = SelectObject(from, source);
-        HGDIOBJ oldTo = SelectObject(to, stretched);
+        HGDIOBJ oldTo = SelectObject(to, stretched.get());
         SetStretchBltMode(to, HALFTONE);
         SetBrushOrgEx(to, 0, 0, nullptr);  // as HALFTONE requires
         StretchBlt(to, 0, 0, width, height, from, 0, 0, size.bmWidth, size.bmHeight, SRCCOPY);

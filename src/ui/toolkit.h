@@ -14,15 +14,15 @@
 // bold for the package title and the page header; both heights at 96 DPI,
 // scaled to the screen's. Made once per run.
 struct Fonts {
-    GdiObject normal;
-    GdiObject title;
-    void Create();
+    GdiObject FontNormal;
+    GdiObject FontTitle;
+    void CreateFonts();
     HFONT Of(FontKind kind) const;
 };
 
-// Shows a system-modal box without owner; `icon` is an MB_ICON... value added
-// to the base flags. Returns the button pressed.
-int ShowMessageBox(const std::string& text, const std::string& caption, UINT icon, UINT baseFlags);
+// Shows a box without owner; `flags` are MessageBoxA's (system-modal, the
+// icon, the buttons). Returns the button pressed.
+int ShowMessageBox(const std::string& text, const std::string& caption, UINT flags);
 // The "Application Error" box for a failure that ends the run.
 void ShowFatalError(const std::string& text);
 // Shows that box and ends the process with exit code 1, for failures met where
@@ -74,9 +74,9 @@ private:
     HWND window_;
 };
 
-// A copy of `source` stretched smoothly (halftone) to width x height; 0 when
-// the system refuses.
-HBITMAP StretchedBitmap(HBITMAP source, int width, int height);
+// A copy of `source` stretched smoothly (halftone) to width x height; empty
+// when the system refuses.
+GdiObject StretchedBitmap(HBITMAP source, int width, int height);
 
 // Typed characters and single clicks never reach the edit; the rest does.
 // Tab, Enter and Esc are left to the window's keyboard handling.

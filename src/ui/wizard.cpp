@@ -10,8 +10,13 @@
 #include "ui/install_page.h"
 #include "ui/main_window.h"
 
-Wizard::Wizard(const std::string& setupFolder, const Package& package, Catalogue& texts, std::string productLine)
-    : setupFolder_(setupFolder), package_(package), texts_(texts), productLine_(std::move(productLine)) {}
+Wizard::Wizard(const std::string& setupFolder, const Package& package, Catalogue& texts, std::string& chosenFolder,
+               std::string productLine)
+    : setupFolder_(setupFolder),
+      package_(package),
+      texts_(texts),
+      ChosenFolder(chosenFolder),
+      productLine_(std::move(productLine)) {}
 
 Wizard::~Wizard() {
     if (MainWindow && IsWindow(MainWindow)) SetWindowLongPtrA(MainWindow, GWLP_USERDATA, 0);
@@ -30,7 +35,7 @@ void Wizard::ApplyButton(HWND button, ButtonState state) {
     if (state != ButtonState::Unchanged) EnableWindow(button, state == ButtonState::Enabled);
 }
 
-void Wizard::RunPage(const std::function<void()>& onceShown) {
+PageEnd Wizard::RunPage(const std::function<void()>& onceShown) {
     bool shown = false;
     ::RunPage(MainWindow, [&] {
         if (!shown) {
@@ -40,18 +45,20 @@ void Wizard::RunPage(const std::function<void()>& onceShown) {
         shown = true;
         tip_.UpdateHoverTip();
     });
+    if (WindowClosed) return PageEnd::Closed;
+    return GoBack ? PageEnd::Back : PageEnd::Next;
 }
 
 void Wizard::PlaceOnPage(HWND frame, HWND control) {
     PlaceAfter(frame, HeaderLabel);
     PlaceAfter(control, frame);
-    PageControl = control;
+    pageControl_ = control;
 }
 
 // The page's list or text box; on a page without one Next, or Exit when Next
 // is disabled; never a disabled button.
 HWND Wizard::FocusTarget() const {
-    if (PageControl && IsWindow(PageControl)) return PageControl;
+    if (pageControl_ && IsWindow(pageControl_)) return pageControl_;
     if (IsWindowEnabled(NextButton)) return NextButton;
     if (IsWindowEnabled(ExitButton)) return ExitButton;
     return nullptr;
@@ -87,14 +94,14 @@ LRESULT Wizard::DefaultButton() const {
 // smoothly to the scaled size (the control centres it, as at 96).
 void Wizard::ShowBanner(HWND banner) {
     HMODULE module = GetModuleHandleA(nullptr);
-    bannerImage_.reset(LoadBitmapA(module, "BGIMAGE"));
+    BannerImage.reset(LoadBitmapA(module, "BGIMAGE"));
     BITMAP size{};
-    if (ScreenDpi() != DesignDpi && bannerImage_.valid() && GetObjectA(bannerImage_.get(), sizeof size, &size)) {
-        HBITMAP stretched = StretchedBitmap(static_cast<HBITMAP>(bannerImage_.get()), Scaled(size.bmWidth),
-                                            Scaled(size.bmHeight));
-        if (stretched) bannerImage_.reset(stretched);
+    if (ScreenDpi() != DesignDpi && BannerImage.valid() && GetObjectA(BannerImage.get(), sizeof size, &size)) {
+        GdiObject stretched = StretchedBitmap(static_cast<HBITMAP>(BannerImage.get()), Scaled(size.bmWidth),
+                                              Scaled(size.bmHeight));
+        if (stretched.valid()) BannerImage = std::move(stretched);
     }
-    SendMessageA(banner, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bannerImage_.get()));
+    SendMessageA(banner, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(BannerImage.get()));
 }
 
 int Wizard::ShowOwnedBox(const std::string& text, const std::string& caption, UINT flags) {
@@ -102,8 +109,7 @@ int Wizard::ShowOwnedBox(const std::string& text, const std::string& caption, UI
 }
 
 // A page's framed control: the etched frame with the control 2 pixels inside it.
-namespace {
-struct Framed {
+struct Wizard::Framed {
     HWND frame = nullptr;
     HWND control = nullptr;
     void Remove() {
@@ -111,27 +117,29 @@ struct Framed {
         DestroyWindow(frame);
     }
 };
-}  // namespace
 
-void Wizard::ShowLanguagePage() {
-    const PageEntry& page = PageOf(PageId::Language);
-    WindowClosed = false;
-    fonts_.Create();
-    MainWindow = CreateMainWindow(package_.PackTitle, MainWindowProc, this);
-    if (!MainWindow) {
-        WindowClosed = true;
-        return;
-    }
-    Create(Layout::BottomRule);
-    Create(Layout::VersionLabel, productLine_);
-    ShowBanner(Create(Layout::Banner));
+Wizard::Framed Wizard::BuildFramedPage(const PageEntry& page, const std::string& text,
+                                       const std::function<void(HWND)>& setUp) {
+    FrozenPainting frozen(MainWindow);
+    ApplyButton(NextButton, page.next);
+    ApplyButton(BackButton, page.back);
+    SetHeader(page);
+    Framed box{Create(*page.frame), Create(*page.control, text)};
+    PlaceOnPage(box.frame, box.control);
+    if (page.control == &Layout::TextBox) MakeReadOnly(box.control);
+    if (setUp) setUp(box.control);
+    return box;
+}
+
+void Wizard::BuildTitleBox() {
     Create(Layout::TitleFrame);
     Create(Layout::TitlePanel);
     Create(Layout::PackageTitle, package_.PackTitle);
-    HeaderLabel = Create(Layout::HeaderLabel, page.fixedHeader);
+}
 
-    Framed list{Create(*page.frame), Create(*page.control)};
-    PageList = PageControl = list.control;
+// The built-in entry and one per language file, or nothing without language
+// files; returns their number.
+int Wizard::FillLanguageList() {
     std::vector<LanguageFile> files = ListLanguageFiles(setupFolder_);
     CurrentLanguage = RussianLanguage;
     if (!files.empty()) {
@@ -139,72 +147,85 @@ void Wizard::ShowLanguagePage() {
         for (const auto& file : files)
             SendMessageA(PageList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(file.entry.c_str()));
     }
+    return static_cast<int>(files.size());
+}
+
+PageEnd Wizard::ShowLanguagePage() {
+    const PageEntry& page = PageOf(PageId::Language);
+    WindowClosed = false;
+    fonts_.CreateFonts();
+    MainWindow = CreateMainWindow(package_.PackTitle, MainWindowProc, this);
+    if (!MainWindow) {
+        WindowClosed = true;
+        return PageEnd::Closed;
+    }
+    Create(Layout::BottomRule);
+    Create(Layout::VersionLabel, productLine_);
+    ShowBanner(Create(Layout::Banner));
+    BuildTitleBox();
+    HeaderLabel = Create(Layout::HeaderLabel, page.fixedHeader);
+
+    Framed list{Create(*page.frame), Create(*page.control)};
+    PageList = pageControl_ = list.control;
+    int languageFiles = FillLanguageList();
     BackButton = Create(Layout::BackButton, "<< &Back");
     NextButton = Create(Layout::NextButton, "&Next >>");
     ExitButton = Create(Layout::ExitButton, "E&xit");
     // Without language files the first page shown is the about page: the
     // window appears with it, built while hidden, rather than empty before it.
-    if (files.empty()) {
+    if (languageFiles == 0) {
         list.Remove();
-        PageControl = nullptr;
-        return;
+        pageControl_ = nullptr;
+        return PageEnd::Next;
     }
     ApplyButton(NextButton, page.next);
     ApplyButton(BackButton, page.back);
-    RunPage();
+    PageEnd end = RunPage();
     LanguagePageDone = true;
     list.Remove();
-    PageControl = nullptr;
+    pageControl_ = nullptr;
+    return end;
 }
 
-void Wizard::ShowAboutPage(const std::string& aboutText, const std::function<void()>& onceShown) {
-    const PageEntry& page = PageOf(PageId::About);
-    Framed box;
-    {
-        FrozenPainting frozen(MainWindow);
+PageEnd Wizard::ShowAboutPage(const std::string& aboutText, const std::function<void()>& onceShown) {
+    Framed box = BuildFramedPage(PageOf(PageId::About), aboutText, [&](HWND) {
         SetWindowTextA(ExitButton, texts_.BtnExit.c_str());
         SetWindowTextA(BackButton, texts_.BtnBack.c_str());
-        ApplyButton(NextButton, page.next);
-        ApplyButton(BackButton, page.back);
-        SetHeader(page);
-        box = {Create(*page.frame), Create(*page.control, aboutText)};
-        PlaceOnPage(box.frame, box.control);
-        MakeReadOnly(box.control);
-    }
-    RunPage(onceShown);
-    PageControl = nullptr;
+    });
+    PageEnd end = RunPage(onceShown);
+    pageControl_ = nullptr;
     box.Remove();
+    return end;
 }
 
-bool Wizard::ShowCopyListPage(const FoundCopyTable& copies) {
-    const PageEntry& page = PageOf(PageId::CopyList);
-    ApplyButton(BackButton, page.back);
-    PickedExe = copies.FoundCopies[0];
-    if (copies.listCreated) {
-        Framed list;
-        {
-            FrozenPainting frozen(MainWindow);
-            ApplyButton(NextButton, page.next);
-            list = {Create(*page.frame), Create(*page.control)};
-            PageList = list.control;
-            PlaceOnPage(list.frame, list.control);
-            for (int slot = 0; slot < copies.count(); ++slot) {
-                SendMessageA(PageList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(copies.FoundCopies[slot].c_str()));
-            }
-            tip_.Create(MainWindow, PageList, fonts_.Of(Layout::TipWindow.font));
-            SetHeader(page);
+// The list of the copies found, with its tip.
+Wizard::Framed Wizard::CreateCopyList(const FoundCopyTable& copies) {
+    return BuildFramedPage(PageOf(PageId::CopyList), "", [&](HWND list) {
+        PageList = list;
+        for (int slot = 0; slot < copies.count(); ++slot) {
+            SendMessageA(PageList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(copies.FoundCopies[slot].c_str()));
         }
+        tip_.Create(MainWindow, PageList, fonts_.Of(Layout::TipWindow.font));
+    });
+}
+
+std::optional<PageEnd> Wizard::ShowCopyListPage(const FoundCopyTable& copies) {
+    ApplyButton(BackButton, PageOf(PageId::CopyList).back);
+    PickedExe = copies.FoundCopies[0];
+    std::optional<PageEnd> end;
+    if (copies.listCreated) {
+        Framed list = CreateCopyList(copies);
         PickedExe.clear();
         CopyListInactive = false;
         LastListSelection = 0;
-        RunPage();
+        end = RunPage();
         CopyListInactive = true;
         list.Remove();
-        PageList = PageControl = nullptr;
+        PageList = pageControl_ = nullptr;
     }
     ChosenFolder = ParentFolder(PickedExe);
     tip_.Stop();
-    return copies.listCreated;
+    return end;
 }
 
 // The target folder for a folder picked by hand, or "" after telling the user
@@ -223,22 +244,13 @@ std::string Wizard::CheckPickedFolder(const std::string& picked) {
     return folder;
 }
 
-void Wizard::ShowFolderPage() {
-    const PageEntry& page = PageOf(PageId::Folder);
-    Framed box;
-    {
-        FrozenPainting frozen(MainWindow);
-        ApplyButton(NextButton, page.next);
-        ApplyButton(BackButton, page.back);
-        SetHeader(page);
-        box = {Create(*page.frame), Create(*page.control, texts_.MsgNoCopyFound)};
-        PlaceOnPage(box.frame, box.control);
-        MakeReadOnly(box.control);
-    }
+PageEnd Wizard::ShowFolderPage() {
+    Framed box = BuildFramedPage(PageOf(PageId::Folder), texts_.MsgNoCopyFound);
+    PageEnd end = PageEnd::Next;
     for (;;) {
-        RunPage();
-        if (WindowClosed) return;
-        if (GoBack) break;
+        end = RunPage();
+        if (end == PageEnd::Closed) return end;
+        if (end == PageEnd::Back) break;
         ChosenFolder.clear();
         // The browser's tree relies on COM; one apartment serves the whole run.
         if (!com_) com_ = std::make_unique<ComApartment>();
@@ -250,7 +262,16 @@ void Wizard::ShowFolderPage() {
         break;
     }
     box.Remove();
-    PageControl = nullptr;
+    pageControl_ = nullptr;
+    return end;
+}
+
+// The progress bar and the elapsed-time label, right after the header.
+std::unique_ptr<InstallPage> Wizard::CreateProgressControls() {
+    auto progress = std::make_unique<InstallPage>(MainWindow, fonts_, texts_.LblElapsed);
+    PlaceAfter(progress->progressBar(), HeaderLabel);
+    PlaceAfter(progress->elapsedLabel(), progress->progressBar());
+    return progress;
 }
 
 bool Wizard::ShowInstallPage(const std::function<InstallOutcome(InstallProgress&)>& install) {
@@ -259,17 +280,15 @@ bool Wizard::ShowInstallPage(const std::function<InstallOutcome(InstallProgress&
     ApplyButton(NextButton, page.next);
     ApplyButton(BackButton, page.back);
     EnableWindow(ExitButton, FALSE);
-    InstallPage progress(MainWindow, fonts_, texts_.LblElapsed);
-    PlaceAfter(progress.progressBar(), HeaderLabel);
-    PlaceAfter(progress.elapsedLabel(), progress.progressBar());
+    std::unique_ptr<InstallPage> progress = CreateProgressControls();
     FocusPage();  // no button takes it while they are all disabled
-    InstallOutcome outcome = install(progress);
+    InstallOutcome outcome = install(*progress);
     if (outcome == InstallOutcome::Abandoned) return false;  // the user chose to leave: no box
-    progress.FinishProgressSteps();
+    progress->FinishProgressSteps();
     if (outcome == InstallOutcome::Installed) {
-        ShowMessageBox(texts_.MsgInstallOk, texts_.CapMessage, MB_ICONINFORMATION, MB_SYSTEMMODAL);
+        ShowMessageBox(texts_.MsgInstallOk, texts_.CapMessage, MB_SYSTEMMODAL | MB_ICONINFORMATION);
     } else {
-        ShowMessageBox(texts_.MsgInstallFailed, texts_.CapMessage, MB_ICONERROR, MB_SYSTEMMODAL);
+        ShowMessageBox(texts_.MsgInstallFailed, texts_.CapMessage, MB_SYSTEMMODAL | MB_ICONERROR);
     }
     EnableWindow(ExitButton, TRUE);
     // The page ends at WM_QUIT. A window closed during the run has already
@@ -281,7 +300,7 @@ bool Wizard::ShowInstallPage(const std::function<InstallOutcome(InstallProgress&
         }
         return true;
     }
-    progress.RepostPumpedQuit();
+    progress->RepostPumpedQuit();
     RunPage();
     return true;
 }
@@ -308,28 +327,27 @@ static int CurrentSelection(HWND list) { return static_cast<int>(SendMessageA(li
 
 // Every notification ends by recording the selection, so the focus
 // notification before a first click records -1 and that click counts.
-void Wizard::HandleCopyListSelection() {
-    if (CopyListInactive) return;
+void Wizard::HandleListSelection(bool inactive, const std::function<void(const std::string&)>& onPick) {
+    if (inactive) return;
     int selection = CurrentSelection(PageList);
     if (selection != LastListSelection && selection != LB_ERR) {
-        PickedExe = ListItemText(PageList, selection);
+        onPick(ListItemText(PageList, selection));
         EnableWindow(NextButton, TRUE);
     }
     LastListSelection = CurrentSelection(PageList);
 }
 
+void Wizard::HandleCopyListSelection() {
+    HandleListSelection(CopyListInactive, [&](const std::string& exe) { PickedExe = exe; });
+}
+
 void Wizard::HandleLanguageListSelection() {
-    if (LanguagePageDone) return;
-    int selection = CurrentSelection(PageList);
-    if (selection != LastListSelection && selection != LB_ERR) {
-        std::string entry = ListItemText(PageList, selection);
+    HandleListSelection(LanguagePageDone, [&](const std::string& entry) {
         std::string language = LanguageKeyForEntry(setupFolder_, entry);
         LoadMessages(texts_, setupFolder_, package_.PackProgramName, language, MessageScope::LanguagePage);
         CurrentLanguage = language;
         SetWindowTextA(NextButton, texts_.BtnNext.c_str());
-        EnableWindow(NextButton, TRUE);
-    }
-    LastListSelection = CurrentSelection(PageList);
+    });
 }
 
 void Wizard::OnCommand(int id) {

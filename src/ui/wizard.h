@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "base/handles.h"
@@ -17,10 +18,18 @@
 #include "ui/hover_tip.h"
 #include "ui/toolkit.h"
 
+class InstallPage;
+
+// How a page ended: Next or Back pressed, or the window gone (every stage
+// then ends at once).
+enum class PageEnd { Next, Back, Closed };
+
 class Wizard {
 public:
-    // `texts` is the run's catalogue: the language page loads into it.
-    Wizard(const std::string& setupFolder, const Package& package, Catalogue& texts, std::string productLine);
+    // `texts` is the run's catalogue: the language page loads into it; the
+    // copy and folder pages leave the target folder in `chosenFolder`.
+    Wizard(const std::string& setupFolder, const Package& package, Catalogue& texts, std::string& chosenFolder,
+           std::string productLine);
     // The window may outlive the wizard by the last moments of the run: it
     // then gets no more calls into it.
     ~Wizard();
@@ -29,15 +38,16 @@ public:
 
     // Builds the window; with language files, runs the language page until
     // Next or the window is closed, leaving CurrentLanguage set.
-    void ShowLanguagePage();
+    PageEnd ShowLanguagePage();
     // `onceShown` runs once the page is on the screen, before it takes any input.
-    void ShowAboutPage(const std::string& aboutText, const std::function<void()>& onceShown = nullptr);
-    // With two or more copies, shows the list and returns true; ChosenFolder
-    // is then the picked copy's folder, else the one copy's folder or "".
-    bool ShowCopyListPage(const FoundCopyTable& copies);
+    PageEnd ShowAboutPage(const std::string& aboutText, const std::function<void()>& onceShown = nullptr);
+    // With two or more copies, shows the list and returns how it ended;
+    // ChosenFolder is then the picked copy's folder. Otherwise shows nothing,
+    // returns no end and leaves the one copy's folder or "".
+    std::optional<PageEnd> ShowCopyListPage(const FoundCopyTable& copies);
     // Until Back, the window's end, or a folder holding a compatible copy
     // picked after Next (then ChosenFolder).
-    void ShowFolderPage();
+    PageEnd ShowFolderPage();
     // Runs `install` on the progress page, shows its result box, then waits
     // until the window is closed. False when the user abandoned the run by
     // closing the window: then no box is shown.
@@ -48,9 +58,7 @@ public:
 
     // What the pages leave for the driver.
     bool WindowClosed = false;  // the window is gone: every stage ends at once
-    bool GoBack = false;        // the last page ended with Back
     std::string CurrentLanguage;
-    std::string ChosenFolder;   // the target folder the copy or folder page found
 
     // The window's own events, from its procedure.
     void OnDestroy();
@@ -63,16 +71,27 @@ public:
     void RestoreFocus();
 
 private:
+    struct Framed;
+
     HWND Create(const ControlTemplate& control, const std::string& text = "");
     void SetHeader(const PageEntry& page);
     void ApplyButton(HWND button, ButtonState state);
-    void RunPage(const std::function<void()>& onceShown = nullptr);
+    PageEnd RunPage(const std::function<void()>& onceShown = nullptr);
+    // The page's header, buttons and framed control, put together unseen and
+    // painted once; `setUp` finishes the control before the page shows.
+    Framed BuildFramedPage(const PageEntry& page, const std::string& text = "",
+                           const std::function<void(HWND)>& setUp = nullptr);
+    void BuildTitleBox();
+    int FillLanguageList();
+    Framed CreateCopyList(const FoundCopyTable& copies);
+    std::unique_ptr<InstallPage> CreateProgressControls();
     // A page's list or text box goes right after the header in Z order.
     void PlaceOnPage(HWND frame, HWND control);
     HWND FocusTarget() const;
     void FocusPage();
     void ShowBanner(HWND banner);
     void EndPage(bool back);
+    void HandleListSelection(bool inactive, const std::function<void(const std::string&)>& onPick);
     void HandleCopyListSelection();
     void HandleLanguageListSelection();
     std::string CheckPickedFolder(const std::string& picked);
@@ -80,19 +99,21 @@ private:
     const std::string setupFolder_;
     const Package& package_;
     Catalogue& texts_;
+    std::string& ChosenFolder;  // the target folder the copy or folder page found
     const std::string productLine_;
     Fonts fonts_;
-    GdiObject bannerImage_;  // shown by the banner, which does not own it
+    GdiObject BannerImage;  // shown by the banner, which does not own it
     HWND MainWindow = nullptr;
     HWND HeaderLabel = nullptr;
     HWND BackButton = nullptr;
     HWND NextButton = nullptr;
     HWND ExitButton = nullptr;
     HWND PageList = nullptr;  // the list box of the current page
-    HWND PageControl = nullptr;  // the current page's list or text box, which gets the focus
+    HWND pageControl_ = nullptr;  // the current page's list or text box, which gets the focus
     HWND lastFocus_ = nullptr;   // the control that had the focus when the window was deactivated
     HoverTip tip_;
     std::unique_ptr<ComApartment> com_;  // entered for the folder browser only
+    bool GoBack = false;                 // the page ended with Back
     bool LanguagePageDone = false;       // language list notifications are ignored
     bool CopyListInactive = true;        // copy list notifications are ignored
     int LastListSelection = 0;           // the last list selection handled

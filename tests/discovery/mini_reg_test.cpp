@@ -45,7 +45,6 @@ TEST_F(MiniRegTest, PathWithoutBackslashFailsEveryOperation) {
     EXPECT_FALSE(ReadRegInteger(HKEY_CURRENT_USER, "QuillNoSplit", value));
     EXPECT_FALSE(ReadRegData(HKEY_CURRENT_USER, "QuillNoSplit", REG_SZ, bytes));
     EXPECT_FALSE(RegValueExists(HKEY_CURRENT_USER, "QuillNoSplit"));
-    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, "Software"));
     EXPECT_FALSE(DeleteRegKey(HKEY_CURRENT_USER, "QuillNoSplit"));
     EXPECT_EQ(text, "untouched");
     EXPECT_EQ(value, 77);
@@ -131,10 +130,14 @@ TEST_F(MiniRegTest, IntegersTakeAtMostFourBytes) {
 
 TEST_F(MiniRegTest, KeysAreTestedAndDeletedOneLevelAtATime) {
     EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, Scratch + "\\"));
+    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, Scratch));
+    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, "")) << "not the root itself";
     ASSERT_TRUE(WriteRegString(HKEY_CURRENT_USER, At("Deep\\Deeper\\V"), "v"));
     ASSERT_TRUE(WriteRegString(HKEY_CURRENT_USER, At("Leaf\\V"), "v"));
     EXPECT_TRUE(RegKeyExists(HKEY_CURRENT_USER, Scratch + "\\"));
-    EXPECT_TRUE(RegKeyExists(HKEY_CURRENT_USER, At("Deep\\Deeper\\NoSuchValue")));
+    EXPECT_TRUE(RegKeyExists(HKEY_CURRENT_USER, Scratch)) << "with or without the trailing backslash";
+    EXPECT_TRUE(RegKeyExists(HKEY_CURRENT_USER, "Software"));
+    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, At("Deep\\Deeper\\V"))) << "a value is not a key";
 
     EXPECT_FALSE(DeleteRegKey(HKEY_CURRENT_USER, At("Deep")));  // still has a subkey
     EXPECT_TRUE(RegKeyExists(HKEY_CURRENT_USER, At("Deep\\Deeper\\")));

@@ -29,9 +29,9 @@ void WriteCopyRecords(const std::vector<TCopyRecord>& records) {
     WriteCopyCount(static_cast<int>(records.size()));
 }
 
-bool CopyRecordExists(int number) { return RegKeyExists(HKEY_CURRENT_USER, CopyRecordPath(number) + "\\"); }
+bool CopyRecordExists(int number) { return RegKeyExists(HKEY_CURRENT_USER, CopyRecordPath(number)); }
 
-bool CopyRecordsKeyExists() { return RegKeyExists(HKEY_CURRENT_USER, std::string(CopyRecordsKey) + "\\"); }
+bool CopyRecordsKeyExists() { return RegKeyExists(HKEY_CURRENT_USER, CopyRecordsKey); }
 
 std::string TargetVariantExe(const std::string& variant) {
     return std::string(TEST_BIN_DIR) + "\\demo\\" + variant + ".exe";

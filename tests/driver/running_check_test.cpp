@@ -87,7 +87,7 @@ TEST(RunningCheck, OnlyTheChosenCopyCounts) {
         EXPECT_TRUE(IsProgramRunning("QUILLTARGETWND", chosen));
     }
     EXPECT_FALSE(IsTargetRunning(package, folder));
-    EXPECT_EQ(GetWindowExePath(nullptr), "Null");
+    EXPECT_EQ(GetWindowExePath(nullptr), "");
 }
 
 // A program started through its short (8.3) name is the same file as its long name.

@@ -16,15 +16,17 @@ using Views = std::vector<std::string_view>;
 static Lines Merged(const Lines& record, const Lines& script, bool* changed = nullptr, int* steps = nullptr) {
     int count = 0;
     Views recordViews(record.begin(), record.end());
-    MergedRecord merged = MergeAddScript(recordViews, Views(script.begin(), script.end()), [&] { ++count; });
+    MergedRecord merged = ApplyUninstallAdd(recordViews, Views(script.begin(), script.end()), [&] { ++count; });
     if (changed) *changed = merged.changed;
     if (steps) *steps = count;
-    return merged.Lines();
+    Lines lines;
+    merged.ForEachLine([&](std::string_view line) { lines.emplace_back(line); });
+    return lines;
 }
 
 static Lines Cleared(const Lines& record, const Lines& clearScript) {
     Views kept(record.begin(), record.end());
-    ClearRecord(kept, Views(clearScript.begin(), clearScript.end()));
+    ApplyUninstallClear(kept, Views(clearScript.begin(), clearScript.end()));
     return Lines(kept.begin(), kept.end());
 }
 

@@ -62,6 +62,7 @@ protected:
     ScratchDir setup;
     Package package;
     Catalogue texts;
+    std::string target;
     std::unique_ptr<Wizard> wizard;
     HWND main = nullptr;
     bool finished = false;  // the page's answer: false when the run was abandoned
@@ -75,7 +76,7 @@ protected:
         texts.LblElapsed = "Elapsed:";
         texts.MsgExitConfirm = "exit?";
         package.PackTitle = "Stage";
-        wizard = std::make_unique<Wizard>(setup.path, package, texts, "Product 1.0");
+        wizard = std::make_unique<Wizard>(setup.path, package, texts, target, "Product 1.0");
         wizard->ShowLanguagePage();  // no language files: the window is built and shown
         main = MainWindowOfThisProcess();
         ASSERT_NE(main, nullptr);
