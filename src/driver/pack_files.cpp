@@ -3,7 +3,7 @@
 #include "base/files.h"
 #include "base/paths.h"
 #include "base/text_file.h"
-#include "driver/about_text.h"
+#include "lang/about_text.h"
 
 Package ReadPackIni(const std::string& setupFolder) {
     return ParsePackIni(ReadTextLines(JoinPath(SourceFolder(setupFolder), "Pack.ini")));
