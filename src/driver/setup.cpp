@@ -114,11 +114,11 @@ bool StampListsPackVersion(const SetupRun& run, const std::string& path) {
 // False when the installed stamps forbid this package, or the user declines a reinstall.
 bool StampsAllowInstall(const SetupRun& run) {
     std::string stampFolder = run.package.PackageFolderIn(run.ChosenFolder);
-    if (StampListsPackVersion(run, JoinPath(stampFolder, "OldVersions.ini"))) {
+    if (StampListsPackVersion(run, JoinPath(stampFolder, OldVersionsName))) {
         ShowMessageBox(run.texts.MsgNewerInstalled, run.texts.CapWarning, MB_ICONWARNING, MB_SYSTEMMODAL);
         return false;
     }
-    if (StampListsPackVersion(run, JoinPath(stampFolder, "Version.ini"))) {
+    if (StampListsPackVersion(run, JoinPath(stampFolder, VersionStampName))) {
         return ShowMessageBox(run.texts.MsgAlreadyInstalled, run.texts.CapWarning, MB_ICONWARNING,
                               MB_SYSTEMMODAL | MB_OKCANCEL) != IDCANCEL;
     }

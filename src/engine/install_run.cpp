@@ -34,10 +34,10 @@ void ForEachScriptLine(InstallRun& run, const std::string& script, const std::fu
 }
 
 void SetStepRange(InstallRun& run) {
-    int total = CountScriptLines(run.files, ScriptPath(run, "Script_Copy.ini")) +
-                CountScriptLines(run.files, ScriptPath(run, "Script_ACopy.ini")) +
-                CountScriptLines(run.files, ScriptPath(run, "Script_Delete.ini"));
-    if (run.files.FileIsPresent(ScriptPath(run, "Uninstall.ini"))) {
+    int total = CountScriptLines(run.files, ScriptPath(run, PackageCopyScriptName)) +
+                CountScriptLines(run.files, ScriptPath(run, TargetCopyScriptName)) +
+                CountScriptLines(run.files, ScriptPath(run, DeleteScriptName));
+    if (run.files.FileIsPresent(ScriptPath(run, UninstallName))) {
         total += 1;
     } else {
         total += CountScriptLines(run.files, run.records.addScript);
@@ -46,7 +46,7 @@ void SetStepRange(InstallRun& run) {
 }
 
 void DeletePhase(InstallRun& run) {
-    ForEachScriptLine(run, ScriptPath(run, "Script_Delete.ini"), [&](const std::string& line) {
+    ForEachScriptLine(run, ScriptPath(run, DeleteScriptName), [&](const std::string& line) {
         if (ClassifyScriptLine("", line) != ScriptLineKind::File) return;
         std::string path = JoinPath(run.target, ScriptLineRelative(line));
         if (run.files.FileIsPresent(path)) run.files.RemoveFile(path);
@@ -54,7 +54,7 @@ void DeletePhase(InstallRun& run) {
 }
 
 void UninstallPhase(InstallRun& run) {
-    std::string wholeRecord = ScriptPath(run, "Uninstall.ini");
+    std::string wholeRecord = ScriptPath(run, UninstallName);
     if (run.files.FileIsPresent(wholeRecord)) {
         // The only way a record comes to a target that has none: its folder is made.
         run.files.CreateFolderTree(FolderOf(run.records.record));
@@ -73,7 +73,7 @@ void CopyPhase(InstallRun& run, const char* script, const std::string& subFolder
         if (kind == ScriptLineKind::Refused) run.ok = false;
         if (kind != ScriptLineKind::File) return;
         std::string relative = ScriptLineRelative(line);
-        std::string source = JoinPath(JoinPath(run.source, "PACK"), relative);
+        std::string source = JoinPath(JoinPath(run.source, PackFolderName), relative);
         if (!run.files.FileIsPresent(source)) return;
         bool copied = run.files.CopyPackageFile(source, JoinPath(run.target + subFolder, relative));
         run.ok = run.ok && copied;
@@ -86,14 +86,14 @@ void WriteStamps(InstallRun& run, const Package& package) {
     std::string packageFolder = run.target + run.packageSub;
     bool stamped = package.PackMode != "New";
     if (stamped) AddInstalledComponent(run.files, run.records, package.InstalledEntry());
-    std::string oldVersions = ScriptPath(run, "OldVersions.ini");
+    std::string oldVersions = ScriptPath(run, OldVersionsName);
     if (run.files.FileIsPresent(oldVersions)) {
         run.files.CreateFolderTree(packageFolder);
-        run.files.CopyWholeFile(oldVersions, JoinPath(packageFolder, "OldVersions.ini"));
+        run.files.CopyWholeFile(oldVersions, JoinPath(packageFolder, OldVersionsName));
     }
     if (stamped) {
         run.files.CreateFolderTree(packageFolder);
-        run.files.WriteLines(JoinPath(packageFolder, "Version.ini"), {package.PackVersion});
+        run.files.WriteLines(JoinPath(packageFolder, VersionStampName), {package.PackVersion});
     }
 }
 
@@ -101,16 +101,16 @@ bool InstallPackage(const std::string& setupFolder, const std::string& target, c
                     InstallFiles& files, InstallProgress& progress) {
     if (!PackageFolderIsSafe(package)) return false;
     InstallRun run{files, progress, SourceFolder(setupFolder), target, {}, {}};
-    run.records.record = JoinPath(target, "Resource\\Uninstall.ini");
-    run.records.components = JoinPath(target, "Resource\\InstallComponents.ini");
-    run.records.clearScript = ScriptPath(run, "Script_Uninstall_Clear.ini");
-    run.records.addScript = ScriptPath(run, "Script_Uninstall_Add.ini");
+    run.records.record = JoinPath(target, ResourceUninstall);
+    run.records.components = JoinPath(target, ResourceInstallComponents);
+    run.records.clearScript = ScriptPath(run, UninstallClearScriptName);
+    run.records.addScript = ScriptPath(run, UninstallAddScriptName);
     SetStepRange(run);
     DeletePhase(run);
     run.packageSub = PackageFolderIn("", package.PackBaseFolder, package.PackName);
     UninstallPhase(run);
-    CopyPhase(run, "Script_ACopy.ini", "");
-    CopyPhase(run, "Script_Copy.ini", run.packageSub);
+    CopyPhase(run, TargetCopyScriptName, "");
+    CopyPhase(run, PackageCopyScriptName, run.packageSub);
     if (run.ok) WriteStamps(run, package);
     return run.ok;
 }

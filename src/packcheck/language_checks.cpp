@@ -1,4 +1,5 @@
 // The checks of the language files and of the about text each language shows.
+#include "base/package_layout.h"
 #include "lang/about_text.h"
 #include "lang/catalogue.h"
 #include "lang/language_list.h"
@@ -61,7 +62,7 @@ void CheckLanguageFile(SetupCheck& check, const std::string& name, const Package
 
 void CheckLanguageFiles(SetupCheck& check, const Package& package) {
     std::vector<std::string> languages{RussianLanguage};
-    const std::string folder = "Language\\";
+    const std::string folder = std::string(LanguageFolderName) + "\\";
     for (const auto& entry : check.setup.entries) {
         // Setup lists the files directly in Language whose extension is ".txt".
         if (entry.folder || FoldNameCase(entry.name.substr(0, folder.size())) != FoldNameCase(folder)) continue;
@@ -70,7 +71,7 @@ void CheckLanguageFiles(SetupCheck& check, const Package& package) {
         languages.push_back(fileName);
         CheckLanguageFile(check, entry.name, package);
     }
-    const char about[] = "Source\\aboutPack.ini";
+    const char* about = SourceAboutPack;
     auto file = LoadSetupFile(check, about, Opening::AfterTest);
     if (!file) {
         if (!check.setup.Find(about)) check.Add(about, 0, Severity::Warning, "missing: the about page is empty");
