@@ -10,6 +10,7 @@ set(PURE_SOURCES
     src/lang/catalogue.cpp
     src/lang/language_list.cpp
     src/discovery/found_copies.cpp
+    src/discovery/stamp_decision.cpp
     src/discovery/version_match.cpp
     src/engine/install_files.cpp
     src/engine/install_run.cpp
@@ -39,6 +40,7 @@ set(PURE_TESTS
     tests/base/package_test.cpp
     tests/discovery/version_match_test.cpp
     tests/discovery/found_copies_test.cpp
+    tests/discovery/stamp_decision_test.cpp
     tests/lang/about_text_test.cpp
     tests/lang/catalogue_test.cpp
     tests/engine/uninstall_reference.cpp
