@@ -6,9 +6,11 @@ set(PURE_SOURCES
     src/base/package.cpp
     src/base/paths.cpp
     src/base/text_lines.cpp
+    src/lang/about_text.cpp
     src/lang/catalogue.cpp
     src/lang/language_list.cpp
     src/discovery/found_copies.cpp
+    src/discovery/stamp_decision.cpp
     src/discovery/version_match.cpp
     src/engine/install_files.cpp
     src/engine/install_journal.cpp
@@ -16,7 +18,6 @@ set(PURE_SOURCES
     src/engine/script_safety.cpp
     src/engine/uninstall_merge.cpp
     src/engine/uninstall_records.cpp
-    src/driver/about_text.cpp
     src/packcheck/dry_run.cpp
     src/packcheck/dry_run_files.cpp
     src/packcheck/file_version_bytes.cpp
@@ -40,8 +41,9 @@ set(PURE_TESTS
     tests/base/package_test.cpp
     tests/discovery/version_match_test.cpp
     tests/discovery/found_copies_test.cpp
+    tests/discovery/stamp_decision_test.cpp
+    tests/lang/about_text_test.cpp
     tests/lang/catalogue_test.cpp
-    tests/driver/about_text_test.cpp
     tests/engine/uninstall_reference.cpp
     tests/engine/uninstall_merge_test.cpp
     tests/engine/script_safety_test.cpp

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "base/package_layout.h"
+
 struct Package {
     std::string PackTitle;        // caption of the window and title over the banner
     std::string PackProgramName;  // the target program's name

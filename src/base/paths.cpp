@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "base/ascii.h"
+#include "base/package_layout.h"
 
 std::string JoinPath(const std::string& folder, const std::string& name) { return folder + "\\" + name; }
 
@@ -51,7 +52,7 @@ std::string PathRoot(const std::string& path) {
     return path.substr(0, share == std::string::npos ? path.size() : share) + "\\";
 }
 
-std::string SourceFolder(const std::string& setupFolder) { return JoinPath(setupFolder, "Source"); }
+std::string SourceFolder(const std::string& setupFolder) { return JoinPath(setupFolder, SourceFolderName); }
 
 std::string PackageFolderIn(const std::string& target, const std::string& baseFolder, const std::string& name) {
     std::string folder = target;
@@ -94,4 +95,4 @@ std::string PathCompareKey(const std::string& path) {
     return AsciiLower(key);
 }
 
-std::string ReplacementPath(const std::string& path) { return path + ".setup-tmp"; }
+std::string ReplacementPath(const std::string& path) { return path + ReplacementSuffix; }

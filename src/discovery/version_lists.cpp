@@ -1,6 +1,7 @@
 #include "discovery/version_lists.h"
 
 #include "base/files.h"
+#include "base/package_layout.h"
 #include "base/paths.h"
 #include "base/text_file.h"
 #include "discovery/copy_registry.h"
@@ -9,10 +10,10 @@
 
 bool IsVersionSupported(const std::string& setupFolder, const Package& package, const std::string& version,
                         const std::string& exePath) {
-    for (const std::string& line : ReadTextLines(JoinPath(SourceFolder(setupFolder), "Versions.ini"))) {
+    for (const std::string& line : ReadTextLines(JoinPath(SourceFolder(setupFolder), VersionsName))) {
         if (VersionsMatch(version, line)) return true;
     }
-    std::string packages = JoinPath(FolderOf(exePath), "Resource\\Packages.ini");
+    std::string packages = JoinPath(FolderOf(exePath), ResourcePackages);
     if (!FileIsPresent(packages)) return false;
     std::string entry = package.InstalledEntry();
     for (const std::string& line : ReadTextLines(packages)) {

@@ -9,6 +9,7 @@
 #include "base/files.h"
 #include "base/paths.h"
 #include "discovery/copy_registry.h"
+#include "discovery/stamp_decision.h"
 #include "discovery/version_lists.h"
 #include "driver/pack_files.h"
 #include "driver/running_check.h"
@@ -108,13 +109,14 @@ bool StampListsPackVersion(const SetupRun& run, const std::string& path) {
 // False when the installed stamps forbid this package, or the user declines a reinstall.
 bool StampsAllowInstall(const SetupRun& run) {
     std::string stampFolder = run.package.PackageFolderIn(run.ChosenFolder);
-    if (StampListsPackVersion(run, JoinPath(stampFolder, "OldVersions.ini"))) {
-        ShowMessageBox(run.texts.MsgNewerInstalled, run.texts.CapWarning, MB_SYSTEMMODAL | MB_ICONWARNING);
-        return false;
-    }
-    if (StampListsPackVersion(run, JoinPath(stampFolder, "Version.ini"))) {
-        return ShowMessageBox(run.texts.MsgAlreadyInstalled, run.texts.CapWarning,
-                              MB_SYSTEMMODAL | MB_ICONWARNING | MB_OKCANCEL) != IDCANCEL;
+    switch (DecideFromStamps([&](const char* stamp) { return StampListsPackVersion(run, JoinPath(stampFolder, stamp)); })) {
+        case StampDecision::NewerInstalled:
+            ShowMessageBox(run.texts.MsgNewerInstalled, run.texts.CapWarning, MB_SYSTEMMODAL | MB_ICONWARNING);
+            return false;
+        case StampDecision::AskReinstall:
+            return ShowMessageBox(run.texts.MsgAlreadyInstalled, run.texts.CapWarning,
+                                  MB_SYSTEMMODAL | MB_ICONWARNING | MB_OKCANCEL) != IDCANCEL;
+        case StampDecision::Install: break;
     }
     return true;
 }

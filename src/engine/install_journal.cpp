@@ -4,12 +4,11 @@
 
 #include "base/ascii.h"
 #include "base/failure.h"
+#include "base/package_layout.h"
 #include "base/paths.h"
 
 namespace {
 
-const char JournalName[] = "Setup.journal";
-const char AsideSuffix[] = ".setup-old";
 const char AccessDenied[] = "Access is denied.";
 
 const char* KindWord(JournalEntry::Kind kind) {

@@ -58,10 +58,10 @@ void ForEachScriptLine(InstallRun& run, const std::string& script, const LineAct
 }
 
 void SetStepRange(InstallRun& run) {
-    int total = CountScriptLines(run.files, ScriptPath(run, "Script_Copy.ini")) +
-                CountScriptLines(run.files, ScriptPath(run, "Script_ACopy.ini")) +
-                CountScriptLines(run.files, ScriptPath(run, "Script_Delete.ini"));
-    if (run.files.FileIsPresent(ScriptPath(run, "Uninstall.ini"))) {
+    int total = CountScriptLines(run.files, ScriptPath(run, PackageCopyScriptName)) +
+                CountScriptLines(run.files, ScriptPath(run, TargetCopyScriptName)) +
+                CountScriptLines(run.files, ScriptPath(run, DeleteScriptName));
+    if (run.files.FileIsPresent(ScriptPath(run, UninstallName))) {
         total += 1;
     } else {
         total += CountScriptLines(run.files, run.records.addScript);
@@ -77,7 +77,7 @@ void DeletePhase(InstallRun& run) {
         return run.files.FileIsPresent(path) ? path : "";
     };
     ForEachScriptLine(
-        run, ScriptPath(run, "Script_Delete.ini"),
+        run, ScriptPath(run, DeleteScriptName),
         [&](const std::string& line) {
             std::string path = doomed(line);
             if (!path.empty()) run.journal->AnnounceRemoval(path);
@@ -89,7 +89,7 @@ void DeletePhase(InstallRun& run) {
 }
 
 void UninstallPhase(InstallRun& run) {
-    std::string wholeRecord = ScriptPath(run, "Uninstall.ini");
+    std::string wholeRecord = ScriptPath(run, UninstallName);
     if (run.files.FileIsPresent(wholeRecord)) {
         // The only way a record comes to a target that has none: its folder is made.
         run.files.CreateFolderTree(FolderOf(run.records.record));
@@ -107,7 +107,7 @@ void CopyPhase(InstallRun& run, const char* script, const std::string& subFolder
     auto ends = [&](const std::string& line) -> std::pair<std::string, std::string> {
         if (ClassifyScriptLine(subFolder, line) != ScriptLineKind::File) return {};
         std::string relative = ScriptLineRelative(line);
-        std::string source = JoinPath(JoinPath(run.source, "PACK"), relative);
+        std::string source = JoinPath(JoinPath(run.source, PackFolderName), relative);
         if (!run.files.FileIsPresent(source)) return {};
         return {source, JoinPath(run.target + subFolder, relative)};
     };
@@ -134,23 +134,23 @@ void CopyPhase(InstallRun& run, const char* script, const std::string& subFolder
 void WriteStamps(InstallRun& run, const Package& package) {
     std::string packageFolder = run.target + run.packageSub;
     bool stamped = package.PackMode != "New";
-    std::string oldVersions = ScriptPath(run, "OldVersions.ini");
+    std::string oldVersions = ScriptPath(run, OldVersionsName);
     bool oldVersionsPresent = run.files.FileIsPresent(oldVersions);
     if (run.journal) {
         // All three announced at once: their journal lines cost one flush.
         if (stamped) run.journal->AnnounceText(run.records.components);
         if (stamped || oldVersionsPresent) run.journal->AnnounceFolderTree(packageFolder);
-        if (oldVersionsPresent) run.journal->AnnounceText(JoinPath(packageFolder, "OldVersions.ini"));
-        if (stamped) run.journal->AnnounceText(JoinPath(packageFolder, "Version.ini"));
+        if (oldVersionsPresent) run.journal->AnnounceText(JoinPath(packageFolder, OldVersionsName));
+        if (stamped) run.journal->AnnounceText(JoinPath(packageFolder, VersionStampName));
     }
     if (stamped) AddInstalledComponent(run.files, run.records, package.InstalledEntry());
     if (oldVersionsPresent) {
         run.files.CreateFolderTree(packageFolder);
-        run.files.CopyWholeFile(oldVersions, JoinPath(packageFolder, "OldVersions.ini"));
+        run.files.CopyWholeFile(oldVersions, JoinPath(packageFolder, OldVersionsName));
     }
     if (stamped) {
         run.files.CreateFolderTree(packageFolder);
-        run.files.WriteLines(JoinPath(packageFolder, "Version.ini"), {package.PackVersion});
+        run.files.WriteLines(JoinPath(packageFolder, VersionStampName), {package.PackVersion});
     }
 }
 
@@ -158,16 +158,16 @@ bool InstallPackage(const std::string& setupFolder, const std::string& target, c
                     InstallFiles& files, InstallProgress& progress, InstallTransaction* journal = nullptr) {
     if (!PackageFolderIsSafe(package)) return false;
     InstallRun run{files, progress, SourceFolder(setupFolder), target, {}, {}, journal};
-    run.records.record = JoinPath(target, "Resource\\Uninstall.ini");
-    run.records.components = JoinPath(target, "Resource\\InstallComponents.ini");
-    run.records.clearScript = ScriptPath(run, "Script_Uninstall_Clear.ini");
-    run.records.addScript = ScriptPath(run, "Script_Uninstall_Add.ini");
+    run.records.record = JoinPath(target, ResourceUninstall);
+    run.records.components = JoinPath(target, ResourceInstallComponents);
+    run.records.clearScript = ScriptPath(run, UninstallClearScriptName);
+    run.records.addScript = ScriptPath(run, UninstallAddScriptName);
     SetStepRange(run);
     DeletePhase(run);
     run.packageSub = PackageFolderIn("", package.PackBaseFolder, package.PackName);
     UninstallPhase(run);
-    CopyPhase(run, "Script_ACopy.ini", "");
-    CopyPhase(run, "Script_Copy.ini", run.packageSub);
+    CopyPhase(run, TargetCopyScriptName, "");
+    CopyPhase(run, PackageCopyScriptName, run.packageSub);
     if (run.ok) WriteStamps(run, package);
     return run.ok;
 }

@@ -52,20 +52,45 @@ std::string ScriptLineRelative(const std::string& line) {
     return !line.empty() && IsSeparator(line[0]) ? line.substr(1) : line;
 }
 
-ScriptLineKind ClassifyScriptLine(const std::string& subFolder, const std::string& line) {
+// The reason for a path refused for its characters: a colon says most.
+static ScriptLineFault CharacterFault(const std::string& line, const std::string& path) {
+    if (path.find(':') != std::string::npos)
+        return line.size() >= 2 && line[1] == ':' ? ScriptLineFault::Drive : ScriptLineFault::Stream;
+    if (path.find_first_of("*?<>\"|") != std::string::npos) return ScriptLineFault::ReservedCharacter;
+    return ScriptLineFault::ControlByte;
+}
+
+// The reason for a path refused while walking its names: a device name anywhere
+// says more than climbing out.
+static ScriptLineFault NameFault(std::string_view path) {
+    for (std::string_view name : PathNames(path)) {
+        if (IsDeviceName(name)) return ScriptLineFault::Device;
+    }
+    return ScriptLineFault::LeavesTarget;
+}
+
+static ScriptLineKind Refuse(ScriptLineFault reason, ScriptLineFault* fault) {
+    if (fault) *fault = reason;
+    return ScriptLineKind::Refused;
+}
+
+ScriptLineKind ClassifyScriptLine(const std::string& subFolder, const std::string& line, ScriptLineFault* fault) {
+    if (fault) *fault = ScriptLineFault::None;
     bool blank = true;
     for (char c : line) blank = blank && IsBlank(c);
     if (blank) return ScriptLineKind::Inert;
     // Two leading separators start a UNC, device or \\?\ path.
-    if (line.size() >= 2 && IsSeparator(line[0]) && IsSeparator(line[1])) return ScriptLineKind::Refused;
+    if (line.size() >= 2 && IsSeparator(line[0]) && IsSeparator(line[1]))
+        return Refuse(ScriptLineFault::UncPath, fault);
     std::string path = subFolder + "\\" + ScriptLineRelative(line);
     for (unsigned char c : path) {
         // Control bytes (a NUL would cut the path short) and the characters
         // that name drives, streams, devices or patterns.
         if (c < 0x20 || std::string_view(":*?<>\"|").find(static_cast<char>(c)) != std::string_view::npos)
-            return ScriptLineKind::Refused;
+            return Refuse(CharacterFault(line, path), fault);
     }
-    return WalkNames(path);
+    ScriptLineKind kind = WalkNames(path);
+    return kind == ScriptLineKind::Refused ? Refuse(NameFault(path), fault) : kind;
 }
 
 bool ScriptLineIsSafe(const std::string& subFolder, const std::string& line) {

@@ -12,14 +12,19 @@ enum class ScriptLineKind {
     File,     // a path below the target: acted on when its source (or, to delete, the file) is present
 };
 
+// Why a line is refused, so that packcheck words the classifier's own reason.
+enum class ScriptLineFault { None, UncPath, Drive, Stream, ReservedCharacter, ControlByte, Device, LeavesTarget };
+
 // How `line`, appended to the folder `subFolder` below the target ("" for the
 // target itself, or "\Base\Name"), is taken. "." and ".." are resolved as the
 // system does; climbing above the target at any point, a colon, a control
 // byte, a pattern character (* ? < > " |), two leading separators, or a device
 // name (CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9, with or without an
 // extension) in any name refuses the line. One leading "\" or "/" means the
-// same path relative to the target.
-ScriptLineKind ClassifyScriptLine(const std::string& subFolder, const std::string& line);
+// same path relative to the target. For a refused line `fault`, when given,
+// gets the reason (of several, the first in ScriptLineFault's order).
+ScriptLineKind ClassifyScriptLine(const std::string& subFolder, const std::string& line,
+                                  ScriptLineFault* fault = nullptr);
 // True for a name the system takes as a device in every folder, whatever its
 // extension and trailing blanks ("nul.txt", "COM1 .log").
 bool IsDeviceName(std::string_view name);

@@ -44,6 +44,10 @@ void SetRussianTexts(Catalogue& texts, const std::string& programName, bool lang
 
 namespace {
 
+// Whether a line is a template formatted with the program's name, and whether
+// its built-in text shows the name (the folder page's third paragraph shows none).
+enum TemplateUse { Plain, Name, Bare };
+
 // How one message line of a language file builds its entry: the first line of
 // an entry replaces it, a continuation line appends its separator and text.
 struct MessageLine {
@@ -51,39 +55,39 @@ struct MessageLine {
     const char* separator;  // nullptr: the line starts the entry
     const char* prefix;
     const char* suffix;
-    bool isTemplate;  // formatted with the program's name
+    TemplateUse use;
 };
 
 const MessageLine MessageLines[LanguageMessageLines] = {
-    {&Catalogue::MsgExitConfirm, nullptr, "", "", false},           // 1
-    {&Catalogue::CapExitConfirm, nullptr, "", "...", false},        // 2
-    {&Catalogue::BtnNext, nullptr, "", " >>", false},               // 3
-    {&Catalogue::MsgProgramRunning, nullptr, "", "", true},         // 4
-    {&Catalogue::MsgProgramRunning, "\r\n\r\n", "", "", false},     // 5
-    {&Catalogue::MsgNewerInstalled, nullptr, "", "", false},        // 6
-    {&Catalogue::MsgAlreadyInstalled, nullptr, "", "", false},      // 7
-    {&Catalogue::CapConfirm, nullptr, "", "...", false},            // 8
-    {&Catalogue::LblProgramNotFound, nullptr, "", ":", false},      // 9
-    {&Catalogue::LblInstallProgress, nullptr, "", ":", false},      // 10
-    {&Catalogue::MsgNoCopyFound, nullptr, "", "", false},           // 11
-    {&Catalogue::MsgNoCopyFound, "\r\n\r\n", "", "", true},         // 12
-    {&Catalogue::MsgNoCopyFound, "\r\n\r\n", "", "", true},         // 13
-    {&Catalogue::LblChooseFolder, nullptr, "", ":", false},         // 14
-    {&Catalogue::CapWarning, nullptr, "", "...", false},            // 15
-    {&Catalogue::MsgNotInFolder, nullptr, "", "", false},           // 16
-    {&Catalogue::MsgIncompatibleVersion, nullptr, "", "", true},    // 17
-    {&Catalogue::MsgLaunchQuestion, nullptr, "", "", true},         // 18
-    {&Catalogue::MsgInstallOk, nullptr, "", "", false},             // 19
-    {&Catalogue::CapMessage, nullptr, "", "...", false},            // 20
-    {&Catalogue::MsgInstallFailed, nullptr, "", "", false},         // 21
-    {&Catalogue::LblChooseCopy, nullptr, "", ":", true},            // 22
-    {&Catalogue::MsgOtherCopies, nullptr, "", "", true},            // 23
-    {&Catalogue::MsgFolderFound, nullptr, "", "", false},           // 24
-    {&Catalogue::MsgFolderFound, "\r\n", "", ":", false},           // 25
-    {&Catalogue::BtnBack, nullptr, "<< ", "", false},               // 26
-    {&Catalogue::LblElapsed, nullptr, "", ":", false},              // 27
-    {&Catalogue::BtnExit, nullptr, "", "", false},                  // 28
-    {&Catalogue::LblAboutPackage, nullptr, "", ":", false},         // 29
+    {&Catalogue::MsgExitConfirm, nullptr, "", "", Plain},           // 1
+    {&Catalogue::CapExitConfirm, nullptr, "", "...", Plain},        // 2
+    {&Catalogue::BtnNext, nullptr, "", " >>", Plain},               // 3
+    {&Catalogue::MsgProgramRunning, nullptr, "", "", Name},         // 4
+    {&Catalogue::MsgProgramRunning, "\r\n\r\n", "", "", Plain},     // 5
+    {&Catalogue::MsgNewerInstalled, nullptr, "", "", Plain},        // 6
+    {&Catalogue::MsgAlreadyInstalled, nullptr, "", "", Plain},      // 7
+    {&Catalogue::CapConfirm, nullptr, "", "...", Plain},            // 8
+    {&Catalogue::LblProgramNotFound, nullptr, "", ":", Plain},      // 9
+    {&Catalogue::LblInstallProgress, nullptr, "", ":", Plain},      // 10
+    {&Catalogue::MsgNoCopyFound, nullptr, "", "", Plain},           // 11
+    {&Catalogue::MsgNoCopyFound, "\r\n\r\n", "", "", Name},         // 12
+    {&Catalogue::MsgNoCopyFound, "\r\n\r\n", "", "", Bare},         // 13
+    {&Catalogue::LblChooseFolder, nullptr, "", ":", Plain},         // 14
+    {&Catalogue::CapWarning, nullptr, "", "...", Plain},            // 15
+    {&Catalogue::MsgNotInFolder, nullptr, "", "", Plain},           // 16
+    {&Catalogue::MsgIncompatibleVersion, nullptr, "", "", Name},    // 17
+    {&Catalogue::MsgLaunchQuestion, nullptr, "", "", Name},         // 18
+    {&Catalogue::MsgInstallOk, nullptr, "", "", Plain},             // 19
+    {&Catalogue::CapMessage, nullptr, "", "...", Plain},            // 20
+    {&Catalogue::MsgInstallFailed, nullptr, "", "", Plain},         // 21
+    {&Catalogue::LblChooseCopy, nullptr, "", ":", Name},            // 22
+    {&Catalogue::MsgOtherCopies, nullptr, "", "", Name},            // 23
+    {&Catalogue::MsgFolderFound, nullptr, "", "", Plain},           // 24
+    {&Catalogue::MsgFolderFound, "\r\n", "", ":", Plain},           // 25
+    {&Catalogue::BtnBack, nullptr, "<< ", "", Plain},               // 26
+    {&Catalogue::LblElapsed, nullptr, "", ":", Plain},              // 27
+    {&Catalogue::BtnExit, nullptr, "", "", Plain},                  // 28
+    {&Catalogue::LblAboutPackage, nullptr, "", ":", Plain},         // 29
 };
 
 // Widths and precisions beyond this are refused, so a template cannot ask
@@ -102,7 +106,8 @@ bool ReadFieldNumber(const std::string& text, size_t& i, size_t& value) {
 
 }  // namespace
 
-bool FormatTemplate(const std::string& templ, const std::string& argument, std::string& out) {
+bool FormatTemplate(const std::string& templ, const std::string& argument, std::string& out, TemplateFault* fault) {
+    if (fault) *fault = TemplateFault{};
     out.clear();
     bool fits = true;
     bool argumentUsed = false;
@@ -135,6 +140,12 @@ bool FormatTemplate(const std::string& templ, const std::string& argument, std::
             continue;
         }
         // A translator's slip must not stop the install: the directive is shown as written.
+        if (fits && fault) {
+            if (i + 1 == templ.size()) fault->kind = TemplateFault::LonePercent;
+            else if (!sized) fault->kind = TemplateFault::FieldTooLarge;
+            else if (end < templ.size() && templ[end] == 's') fault->kind = TemplateFault::SecondArgument;
+            else *fault = {TemplateFault::Unsupported, templ.substr(i, end + 1 - i)};
+        }
         fits = false;
         out += '%';
     }
@@ -144,7 +155,7 @@ bool FormatTemplate(const std::string& templ, const std::string& argument, std::
 static void ApplyMessageLine(Catalogue& texts, int number, const std::string& line, const std::string& programName) {
     const MessageLine& rule = MessageLines[number - 1];
     std::string text = line;
-    if (rule.isTemplate) FormatTemplate(line, programName, text);
+    if (rule.use != Plain) FormatTemplate(line, programName, text);
     text = rule.prefix + text + rule.suffix;
     std::string& entry = texts.*rule.entry;
     if (rule.separator) entry += rule.separator + text;
@@ -154,7 +165,11 @@ static void ApplyMessageLine(Catalogue& texts, int number, const std::string& li
 bool IsSkippedLanguageLine(const std::string& line) { return line.empty() || IsCommentLine(line); }
 
 bool MessageLineIsTemplate(int number) {
-    return number >= 1 && number <= LanguageMessageLines && MessageLines[number - 1].isTemplate;
+    return number >= 1 && number <= LanguageMessageLines && MessageLines[number - 1].use != Plain;
+}
+
+bool MessageLineShowsName(int number) {
+    return number >= 1 && number <= LanguageMessageLines && MessageLines[number - 1].use == Name;
 }
 
 int ApplyLanguageLines(Catalogue& texts, const std::vector<std::string>& lines, const std::string& programName) {

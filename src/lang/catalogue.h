@@ -53,10 +53,18 @@ int ApplyLanguageLines(Catalogue& texts, const std::vector<std::string>& lines, 
 bool IsSkippedLanguageLine(const std::string& line);
 // True when message line `number` (1-based) is a template formatted with the program's name.
 bool MessageLineIsTemplate(int number);
+// True when message line `number` is a template whose built-in text shows the program's name.
+bool MessageLineShowsName(int number);
 
 // Formats a template with one string argument: "%s" (once, with optional "-",
 // width and precision, each at most 9999) and "%%". Widths count bytes.
 // Returns false for anything else, and `out` is then what setup shows: the
 // argument at the first "%s" that fits, "%%" as "%", and every other "%" (a
-// second "%s", "%d", a lone "%") as written. Never handed to printf.
-bool FormatTemplate(const std::string& templ, const std::string& argument, std::string& out);
+// second "%s", "%d", a lone "%") as written. Never handed to printf. When
+// `fault` is given, it says what is wrong with the first directive shown as written.
+struct TemplateFault {
+    enum Kind { None, LonePercent, FieldTooLarge, SecondArgument, Unsupported } kind = None;
+    std::string directive;  // Unsupported: the directive up to the character that ends it
+};
+bool FormatTemplate(const std::string& templ, const std::string& argument, std::string& out,
+                    TemplateFault* fault = nullptr);

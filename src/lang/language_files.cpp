@@ -3,11 +3,12 @@
 #include <windows.h>
 
 #include "base/handles.h"
+#include "base/package_layout.h"
 #include "base/paths.h"
 #include "base/text_file.h"
 #include "lang/language_list.h"
 
-static std::string LanguageFolder(const std::string& setupFolder) { return JoinPath(setupFolder, "Language"); }
+static std::string LanguageFolder(const std::string& setupFolder) { return JoinPath(setupFolder, LanguageFolderName); }
 
 static std::vector<std::string> LanguageFileNames(const std::string& languageFolder) {
     std::vector<std::string> names;

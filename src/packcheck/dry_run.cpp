@@ -2,6 +2,7 @@
 
 #include "base/paths.h"
 #include "base/text_lines.h"
+#include "discovery/stamp_decision.h"
 #include "discovery/version_match.h"
 #include "engine/install_run.h"
 #include "packcheck/dry_run_files.h"
@@ -10,8 +11,8 @@
 
 namespace {
 
-const char Record[] = "Resource\\Uninstall.ini";
-const char Components[] = "Resource\\InstallComponents.ini";
+constexpr const char* Record = ResourceUninstall;
+constexpr const char* Components = ResourceInstallComponents;
 
 struct NoProgress : InstallProgress {
     void SetProgressRange(int) override {}
@@ -36,14 +37,21 @@ void Section(std::vector<std::string>& out, const std::string& title, const std:
 std::string StampVerdict(const FolderTree& target, const Package& package) {
     std::string folder = PackageFolderIn("", package.PackBaseFolder, package.PackName);
     folder.erase(0, folder.empty() ? 0 : 1);
-    for (const char* stamp : {"OldVersions.ini", "Version.ini"}) {
-        std::string path = folder.empty() ? stamp : JoinPath(folder, stamp);
+    auto pathOf = [&](const char* stamp) { return folder.empty() ? std::string(stamp) : JoinPath(folder, stamp); };
+    StampDecision decision = DecideFromStamps([&](const char* stamp) {
+        std::string path = pathOf(stamp);
         const TreeEntry* entry = target.Find(path);
-        if (!entry || !target.IsPresent(path) || !HoldsLine(SplitTextLines(target.Read(*entry).value_or("")), package.PackVersion))
-            continue;
-        if (std::string(stamp) == "OldVersions.ini")
-            return path + " lists " + package.PackVersion + ": setup stops, a newer version is installed";
-        return path + " holds " + package.PackVersion + ": setup asks before installing it again";
+        return entry && target.IsPresent(path) &&
+               HoldsLine(SplitTextLines(target.Read(*entry).value_or("")), package.PackVersion);
+    });
+    switch (decision) {
+        case StampDecision::NewerInstalled:
+            return pathOf(DecidingStamp(decision)) + " lists " + package.PackVersion +
+                   ": setup stops, a newer version is installed";
+        case StampDecision::AskReinstall:
+            return pathOf(DecidingStamp(decision)) + " holds " + package.PackVersion +
+                   ": setup asks before installing it again";
+        case StampDecision::Install: break;
     }
     return "no stamp of this version: setup installs without asking";
 }
@@ -57,17 +65,17 @@ std::string TargetVerdict(const FolderTree& setup, const FolderTree& target, con
         return exe + " is not in the target: setup finds no copy of the program there";
     std::string version = FileVersionFromBytes(target.Read(*entry).value_or(""));
     std::string has = exe + (version.empty() ? " has no file version" : " has version " + version);
-    const TreeEntry* versions = setup.Find("Source\\Versions.ini");
+    const TreeEntry* versions = setup.Find(SourceVersions);
     if (!versions || versions->folder) return has;
     for (const auto& line : SplitTextLines(setup.Read(*versions).value_or(""))) {
-        if (VersionsMatch(version, line)) return has + ", which Versions.ini fits";
+        if (VersionsMatch(version, line)) return has + ", which " + VersionsName + " fits";
     }
-    std::string packages = JoinPath(FolderOf(exe), "Resource\\Packages.ini");
+    std::string packages = JoinPath(FolderOf(exe), ResourcePackages);
     const TreeEntry* list = target.Find(packages.front() == '\\' ? packages.substr(1) : packages);
     if (list && target.IsPresent(list->name) &&
         HoldsLine(SplitTextLines(target.Read(*list).value_or("")), package.InstalledEntry()))
-        return has + ", which Versions.ini does not fit, but Resource\\Packages.ini lists " + package.InstalledEntry();
-    return has + ", which no line of Versions.ini fits: setup refuses the folder as a copy of the program";
+        return has + ", which " + VersionsName + " does not fit, but " + ResourcePackages + " lists " + package.InstalledEntry();
+    return has + ", which no line of " + VersionsName + " fits: setup refuses the folder as a copy of the program";
 }
 
 std::vector<std::string> ComponentsReport(const DryRunFiles& files, const Package& package) {

@@ -1,49 +1,35 @@
 // The checks of the language files and of the about text each language shows.
-#include "driver/about_text.h"
+#include "base/package_layout.h"
+#include "lang/about_text.h"
 #include "lang/catalogue.h"
 #include "lang/language_list.h"
 #include "packcheck/setup_check.h"
 
 namespace {
 
-// What in a template that FormatTemplate refuses is wrong, in words.
-std::string TemplateProblem(const std::string& text) {
-    bool argumentUsed = false;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '%') continue;
-        size_t start = i++;
-        if (i == text.size()) return "a lone \"%\" ends it";
-        if (text[i] == '%') continue;
-        while (i < text.size() && text[i] == '-') ++i;
-        size_t digits = 0;
-        for (; i < text.size() && ((text[i] >= '0' && text[i] <= '9') || text[i] == '.'); ++i) {
-            digits = text[i] == '.' ? 0 : digits + 1;
-            if (digits > 4) return "a width or precision is over 9999";
-        }
-        if (i < text.size() && text[i] == 's') {
-            if (argumentUsed) return "it has a second %s";
-            argumentUsed = true;
-            continue;
-        }
-        return Quoted(text.substr(start, i + 1 - start)) + " is not allowed";
+// What is wrong with a template, in words.
+std::string TemplateProblem(const TemplateFault& fault) {
+    switch (fault.kind) {
+    case TemplateFault::LonePercent: return "a lone \"%\" ends it";
+    case TemplateFault::FieldTooLarge: return "a width or precision is over 9999";
+    case TemplateFault::SecondArgument: return "it has a second %s";
+    case TemplateFault::Unsupported: return Quoted(fault.directive) + " is not allowed";
+    case TemplateFault::None: break;
     }
     return "it does not fit the program name as its one argument";
 }
 
-// Templates whose built-in text shows the program's name; the third paragraph
-// of the folder page (message line 13) is a template that names none.
-bool TemplateShowsName(int message) { return MessageLineIsTemplate(message) && message != 13; }
-
 void CheckTemplate(SetupCheck& check, const std::string& file, int line, int message, const std::string& text,
                    const std::string& programName) {
     std::string formatted;
+    TemplateFault fault;
     std::string what = "message line " + std::to_string(message) + " is a template";
-    if (!FormatTemplate(text, programName, formatted)) {
+    if (!FormatTemplate(text, programName, formatted, &fault)) {
         check.Add(file, line, Severity::Warning,
-                  what + " and " + TemplateProblem(text) +
+                  what + " and " + TemplateProblem(fault) +
                       ": setup shows the line with the program name at its first %s and every other % as written "
                       "(use %s once, %% for a percent sign)");
-    } else if (TemplateShowsName(message) && FormatTemplate(text, "\x01", formatted) &&
+    } else if (MessageLineShowsName(message) && FormatTemplate(text, "\x01", formatted) &&
                formatted.find('\x01') == std::string::npos) {
         check.Add(file, line, Severity::Warning, what + " but shows no program name (no %s)");
     }
@@ -76,7 +62,7 @@ void CheckLanguageFile(SetupCheck& check, const std::string& name, const Package
 
 void CheckLanguageFiles(SetupCheck& check, const Package& package) {
     std::vector<std::string> languages{RussianLanguage};
-    const std::string folder = "Language\\";
+    const std::string folder = std::string(LanguageFolderName) + "\\";
     for (const auto& entry : check.setup.entries) {
         // Setup lists the files directly in Language whose extension is ".txt".
         if (entry.folder || FoldNameCase(entry.name.substr(0, folder.size())) != FoldNameCase(folder)) continue;
@@ -85,7 +71,7 @@ void CheckLanguageFiles(SetupCheck& check, const Package& package) {
         languages.push_back(fileName);
         CheckLanguageFile(check, entry.name, package);
     }
-    const char about[] = "Source\\aboutPack.ini";
+    const char* about = SourceAboutPack;
     auto file = LoadSetupFile(check, about, Opening::AfterTest);
     if (!file) {
         if (!check.setup.Find(about)) check.Add(about, 0, Severity::Warning, "missing: the about page is empty");

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/package_layout.h"
 #include "base/text_lines.h"
 #include "packcheck/dry_run.h"
 #include "packcheck/folder_access.h"
@@ -34,9 +35,9 @@ void PrintLine(const std::string& text) { std::printf("%s\n", text.c_str()); }
 
 // The report of the dry run; setup goes nowhere without its package description.
 std::vector<std::string> DryRunReport(const FolderTree& setup, const FolderTree& target) {
-    const TreeEntry* entry = setup.Find("Source\\Pack.ini");
+    const TreeEntry* entry = setup.Find(SourcePackIni);
     auto bytes = entry ? setup.Read(*entry) : std::nullopt;
-    if (!bytes) return {"Dry run: none, setup stops without Source\\Pack.ini"};
+    if (!bytes) return {"Dry run: none, setup stops without " + std::string(SourcePackIni)};
     return DryRun(setup, target, ParsePackIni(SplitTextLines(*bytes)));
 }
 

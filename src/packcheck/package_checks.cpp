@@ -4,6 +4,7 @@
 
 #include "base/ascii.h"
 #include "base/package.h"
+#include "base/package_layout.h"
 #include "base/paths.h"
 #include "base/text_lines.h"
 #include "engine/install_run.h"
@@ -14,8 +15,8 @@
 
 namespace {
 
-const char PackIni[] = "Source\\Pack.ini";
-const char PackFolder[] = "Source\\PACK";
+constexpr const char* PackIni = SourcePackIni;
+constexpr const char* PackFolder = SourcePackFolder;
 
 struct PackageState {
     Package package;
@@ -112,7 +113,7 @@ bool CheckPackIni(SetupCheck& check, PackageState& state) {
 }
 
 void CheckVersions(SetupCheck& check) {
-    const char name[] = "Source\\Versions.ini";
+    const char* name = SourceVersions;
     const TreeEntry* entry = check.setup.Find(name);
     if (!entry || entry->folder) {
         check.Add(name, 0, Severity::Error, "missing: setup stops with an \"Application Error\" box when it tests a copy");
@@ -224,14 +225,15 @@ void CheckAddScript(SetupCheck& check, const SetupTextFile& file) {
 }
 
 void CheckUninstallFiles(SetupCheck& check) {
-    bool wholeRecord = check.setup.IsPresent("Source\\Uninstall.ini");
-    LoadSetupFile(check, "Source\\Uninstall.ini", Opening::AfterTest);
-    for (const char* name : {"Source\\Script_Uninstall_Clear.ini", "Source\\Script_Uninstall_Add.ini"}) {
+    bool wholeRecord = check.setup.IsPresent(SourceUninstall);
+    LoadSetupFile(check, SourceUninstall, Opening::AfterTest);
+    for (const char* name : {SourceUninstallClearScript, SourceUninstallAddScript}) {
         auto file = LoadSetupFile(check, name, Opening::AfterTest);
         if (!file) continue;
         if (wholeRecord) {
-            check.Add(name, 0, Severity::Warning, "ignored: Source\\Uninstall.ini replaces the target's record");
-        } else if (file->name == "Source\\Script_Uninstall_Add.ini") {
+            check.Add(name, 0, Severity::Warning,
+                      "ignored: " + std::string(SourceUninstall) + " replaces the target's record");
+        } else if (file->name == SourceUninstallAddScript) {
             CheckAddScript(check, *file);
         } else {
             NoteBlankLines(check, *file, "it removes the record's empty lines");
@@ -241,7 +243,7 @@ void CheckUninstallFiles(SetupCheck& check) {
 }
 
 void CheckOldVersions(SetupCheck& check, const PackageState& state) {
-    auto file = LoadSetupFile(check, "Source\\OldVersions.ini", Opening::AfterTest);
+    auto file = LoadSetupFile(check, SourceOldVersions, Opening::AfterTest);
     if (!file) return;
     for (size_t i = 0; i < file->lines.size(); ++i) {
         if (!file->lines[i].empty() && file->lines[i] == state.package.PackVersion)
@@ -260,9 +262,9 @@ Package CheckPackageFiles(SetupCheck& check) {
     CheckPackIni(check, state);
     CheckVersions(check);
     std::string packageSub = state.folderSafe ? state.package.PackageFolderIn("") : "";
-    CheckScript(check, state, "Source\\Script_Delete.ini", false, "");
-    CheckScript(check, state, "Source\\Script_ACopy.ini", true, "");
-    CheckScript(check, state, "Source\\Script_Copy.ini", true, packageSub);
+    CheckScript(check, state, SourceDeleteScript, false, "");
+    CheckScript(check, state, SourceTargetCopyScript, true, "");
+    CheckScript(check, state, SourcePackageCopyScript, true, packageSub);
     CheckUnusedPackFiles(check, state);
     CheckUninstallFiles(check);
     CheckOldVersions(check, state);

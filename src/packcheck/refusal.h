@@ -1,5 +1,5 @@
-// Why setup refuses a script line, in words. Whether it refuses one is
-// ScriptLineIsSafe's verdict alone; this only names the likely reason.
+// Why setup refuses a script line, in words: the reason is the line
+// classifier's own, this only words it.
 #pragma once
 #include <string>
 

@@ -36,3 +36,21 @@ TEST(ScriptSafety, WhatCouldActOutsideTheTargetIsRefused) {
     EXPECT_FALSE(ScriptLineIsSafe("\\Base", "x\\..\\..\\..\\Target\\y")) << "climbing out and back is refused";
     EXPECT_TRUE(ScriptLineIsSafe("", "   ")) << "blank lines are harmless";
 }
+
+TEST(ScriptSafety, ARefusedLineGivesTheReasonThatSaysMost) {
+    struct Case {
+        const char* line;
+        ScriptLineFault fault;
+    };
+    for (const Case& c : {Case{"//server/x:y", ScriptLineFault::UncPath}, Case{"c:x*.dll", ScriptLineFault::Drive},
+                          Case{"a*b:c", ScriptLineFault::Stream}, Case{"a\tb?", ScriptLineFault::ReservedCharacter},
+                          Case{"a\tb", ScriptLineFault::ControlByte}, Case{"..\\con", ScriptLineFault::Device},
+                          Case{"a\\...\\x", ScriptLineFault::LeavesTarget}, Case{"a.txt", ScriptLineFault::None}}) {
+        ScriptLineFault fault = ScriptLineFault::LeavesTarget;
+        ClassifyScriptLine("", c.line, &fault);
+        EXPECT_EQ(fault, c.fault) << c.line;
+    }
+    ScriptLineFault fault = ScriptLineFault::None;
+    EXPECT_EQ(ClassifyScriptLine("\\Base", "..\\..\\x", &fault), ScriptLineKind::Refused);
+    EXPECT_EQ(fault, ScriptLineFault::LeavesTarget) << "the folder below the target counts";
+}

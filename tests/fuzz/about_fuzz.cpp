@@ -1,7 +1,7 @@
 // aboutPack.ini for any current language: the input's first line is the
 // language key, the rest the file. The text is made of the file's own lines.
 #include "base/text_lines.h"
-#include "driver/about_text.h"
+#include "lang/about_text.h"
 #include "fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -175,6 +175,31 @@ TEST(FormatTemplate, AnythingElseIsRefused) {
     EXPECT_FALSE(Refused("%9999s"));
 }
 
+// The fault names the first directive shown as written, for packcheck to word.
+TEST(FormatTemplate, TheFaultIsTheFirstDirectiveShownAsWritten) {
+    const struct {
+        const char* templ;
+        TemplateFault::Kind kind;
+        const char* directive;
+    } cases[] = {
+        {"Run %s", TemplateFault::None, ""},         {"Run %s at 50%", TemplateFault::LonePercent, ""},
+        {"%5.10000s", TemplateFault::FieldTooLarge, ""}, {"%s %-3s %d", TemplateFault::SecondArgument, ""},
+        {"%s %-5.2d %", TemplateFault::Unsupported, "%-5.2d"}, {"%1.2.s", TemplateFault::Unsupported, "%1.2."},
+        {"at 50%-", TemplateFault::Unsupported, "%-"},
+    };
+    for (const auto& c : cases) {
+        std::string out;
+        TemplateFault fault{TemplateFault::LonePercent, "stale"};
+        FormatTemplate(c.templ, "Game", out, &fault);
+        EXPECT_EQ(fault.kind, c.kind) << c.templ;
+        EXPECT_EQ(fault.directive, c.directive) << c.templ;
+    }
+    EXPECT_TRUE(MessageLineShowsName(12));
+    EXPECT_FALSE(MessageLineShowsName(13)) << "a template whose built-in text names no program";
+    EXPECT_TRUE(MessageLineIsTemplate(13));
+    EXPECT_FALSE(MessageLineShowsName(5));
+}
+
 // A translator's slip keeps the install going: the name goes in once, at the
 // first "%s" that fits, and every other directive shows as written.
 TEST(FormatTemplate, ARefusedTemplateStillGivesItsText) {

@@ -1,4 +1,4 @@
-#include "driver/about_text.h"
+#include "lang/about_text.h"
 
 #include "base/ascii.h"
 #include "base/text_lines.h"

@@ -1,5 +1,5 @@
 // The about text chosen from aboutPack.ini for the current language.
-#include "driver/about_text.h"
+#include "lang/about_text.h"
 
 #include <gtest/gtest.h>
 
