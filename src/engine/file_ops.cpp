@@ -1,6 +1,7 @@
 #include "engine/file_ops.h"
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <vector>
 
@@ -77,12 +78,37 @@ bool CopyOnce(const std::string& source, const std::string& destination, const s
 
 }  // namespace
 
+bool ShellCopyToFolder(const std::string& source, const std::string& folder) {
+    std::string from = source + '\0';  // the shell wants double-NUL-terminated lists
+    std::string to = folder + '\0';
+    SHFILEOPSTRUCTA operation{};
+    operation.hwnd = nullptr;
+    operation.wFunc = FO_COPY;
+    operation.pFrom = from.c_str();
+    operation.pTo = to.c_str();
+    operation.fFlags = FOF_NOCONFIRMATION | FOF_ALLOWUNDO;
+    return SHFileOperationA(&operation) == 0;
+}
+
 bool CopyPackageFile(const std::string& source, const std::string& destination, const std::function<bool()>& keepGoing,
                      long long sourceSize) {
     // The folders are made only when the copy needs them: most copies go to
-    // folders that are there already. No shell copy stands in for a failed
-    // one: where a folder cannot be made, it would write the file elsewhere.
+    // folders that are there already.
     if (CopyOnce(source, destination, keepGoing, sourceSize)) return true;
-    if (GetLastError() == ERROR_REQUEST_ABORTED || FolderExists(FolderOf(destination))) return false;
-    return CreateFolderTree(FolderOf(destination)) && CopyOnce(source, destination, keepGoing, sourceSize);
+    if (GetLastError() == ERROR_REQUEST_ABORTED) return false;
+    std::string folder = FolderOf(destination);
+    if (!FolderExists(folder)) {
+        if (!CreateFolderTree(folder)) return false;
+        if (CopyOnce(source, destination, keepGoing, sourceSize)) return true;
+        if (GetLastError() == ERROR_REQUEST_ABORTED) return false;
+    }
+    // The shell's copy is the last try, and only into a real folder, for a
+    // destination that is not there (an old file was moved aside first), within
+    // the shell's MAX_PATH: anywhere else it could write over a file of the user's.
+    std::string name = destination.substr(folder.size());
+    if (!FolderExists(folder) || PathAttributes(destination) != INVALID_FILE_ATTRIBUTES ||
+        NeedsExtendedLength(source) || NeedsExtendedLength(destination) || source.size() < name.size() ||
+        source.compare(source.size() - name.size(), name.size(), name) != 0)
+        return false;
+    return ShellCopyToFolder(source, folder) && FileExists(destination);
 }

@@ -4,10 +4,15 @@
 #include <string>
 
 // Creates the destination's folders when the copy needs them and copies over
-// any existing file; true when the copy itself succeeded (a destination it
+// any existing file, with the shell's copy as a last try into a folder that is
+// there; true when the copy itself succeeded (a destination it
 // could not replace is a failure). `keepGoing`, when set, runs between pieces
 // of the copy; false cancels it. Paths too long for the ANSI functions are
 // copied with the wide-character ones. `sourceSize`: the source's size when
 // known already, else -1.
 bool CopyPackageFile(const std::string& source, const std::string& destination,
                      const std::function<bool()>& keepGoing = nullptr, long long sourceSize = -1);
+
+// One shell copy of `source` into `folder`, under its own name; true when the
+// shell reports success.
+bool ShellCopyToFolder(const std::string& source, const std::string& folder);

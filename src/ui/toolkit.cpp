@@ -48,12 +48,24 @@ int ScreenDpi() {
 int Scaled(int units) { return ScaleLength(units, ScreenDpi()); }
 Rect Scaled(const Rect& rect) { return ScaleRect(rect, ScreenDpi()); }
 
-SIZE OuterSize(SIZE client, DWORD style) {
-    RECT outer{0, 0, client.cx, client.cy};
+// The frame around a client area of the main window's style.
+static RECT MainFrame() {
+    RECT frame{0, 0, 0, 0};
+    DWORD style = Layout::MainStyle;
     // An overlapped window gets a caption whether its style names one or not.
     if (!(style & (WS_POPUP | WS_CHILD))) style |= WS_CAPTION;
-    AdjustWindowRectEx(&outer, style, FALSE, 0);
-    return {outer.right - outer.left, outer.bottom - outer.top};
+    AdjustWindowRectEx(&frame, style, FALSE, 0);
+    return frame;
+}
+
+int OuterWidth(int clientWidth) {
+    RECT frame = MainFrame();
+    return clientWidth + frame.right - frame.left;
+}
+
+int OuterHeight(int clientHeight) {
+    RECT frame = MainFrame();
+    return clientHeight + frame.bottom - frame.top;
 }
 
 int CenteredLeft(int width) { return GetSystemMetrics(SM_CXSCREEN) / 2 - width / 2; }
@@ -108,8 +120,8 @@ HWND CreateMainWindow(const std::string& title, WNDPROC procedure, void* owner) 
     windowClass.lpszClassName = "myWindow";
     // A class that is already there (a second window in one process) serves as well.
     if (!RegisterClassExA(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return nullptr;
-    SIZE outer = OuterSize({Scaled(Layout::ClientWidth), Scaled(Layout::ClientHeight)}, Layout::MainStyle);
-    Rect place{CenteredLeft(outer.cx), CenteredTop(outer.cy), outer.cx, outer.cy};
+    int width = OuterWidth(Scaled(Layout::ClientWidth)), height = OuterHeight(Scaled(Layout::ClientHeight));
+    Rect place{CenteredLeft(width), CenteredTop(height), width, height};
     return CreateWindowWith("myWindow", title, Layout::MainStyle, place, nullptr, 0, nullptr, owner);
 }
 

@@ -37,8 +37,10 @@ int ScreenDpi();
 int Scaled(int units);
 Rect Scaled(const Rect& rect);
 
-// The outer size of a window of that style whose client area is `client`.
-SIZE OuterSize(SIZE client, DWORD style);
+// The outer width and height of the main window whose client area is that
+// wide and high, from the frame the system really draws for its style.
+int OuterWidth(int clientWidth);
+int OuterHeight(int clientHeight);
 int CenteredLeft(int width);
 int CenteredTop(int height);
 

@@ -92,8 +92,16 @@ void CheckPage(HWND main, int dpi, const std::vector<const ControlTemplate*>& ex
         EXPECT_EQ(client.right, Layout::ClientWidth);
         EXPECT_EQ(client.bottom, Layout::ClientHeight);
     }
+    // The page's controls are made one after another: wait until the last is there.
+    std::vector<Child> children;
+    WaitFor([&] {
+        children = Children(main);
+        return std::all_of(expected.begin(), expected.end(), [&](const ControlTemplate* control) {
+            return std::any_of(children.begin(), children.end(),
+                               [&](const Child& child) { return Matches(child.rect, *control, dpi); });
+        });
+    });
     HDC dc = CreateCompatibleDC(nullptr);
-    std::vector<Child> children = Children(main);
     for (const ControlTemplate* control : expected) {
         auto shown = std::find_if(children.begin(), children.end(),
                                   [&](const Child& child) { return Matches(child.rect, *control, dpi); });
