@@ -90,12 +90,13 @@ struct Bench {
     std::string root;  // the setup folder
     Package package;
     Catalogue texts;
+    std::string chosenFolder;
     std::unique_ptr<Wizard> wizard;
     HWND main = nullptr;
 };
 
 static void MakeWizardWindow(Bench& bench) {
-    bench.wizard = std::make_unique<Wizard>(bench.root, bench.package, bench.texts, "Bench");
+    bench.wizard = std::make_unique<Wizard>(bench.root, bench.package, bench.texts, bench.chosenFolder, "Bench");
     bench.wizard->ShowLanguagePage();
     bench.main = FindWindowA("myWindow", nullptr);
 }
