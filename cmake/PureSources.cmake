@@ -26,6 +26,7 @@ set(PURE_SOURCES
     src/packcheck/folder_tree.cpp
     src/packcheck/language_checks.cpp
     src/packcheck/line_diff.cpp
+    src/packcheck/name_checks.cpp
     src/packcheck/package_checks.cpp
     src/packcheck/refusal.cpp
     src/packcheck/setup_check.cpp
@@ -53,6 +54,7 @@ set(PURE_TESTS
     tests/packcheck/diff_apply.cpp
     tests/packcheck/dry_run_test.cpp
     tests/packcheck/line_diff_test.cpp
+    tests/packcheck/name_checks_test.cpp
 )
 # Test-only pure helpers every fuzz target (tests/fuzz/*_fuzz.cpp) links with.
 set(PURE_FUZZ_SUPPORT

@@ -33,8 +33,9 @@ void Section(std::vector<std::string>& out, const std::string& title, const std:
     for (const auto& item : items) out.push_back("  " + item);
 }
 
-// What the driver decides from the stamps already in the package folder.
-std::string StampVerdict(const FolderTree& target, const Package& package) {
+// What the driver decides from the stamps already in the package folder; a
+// decision that stops setup goes to `stops` as well.
+std::string StampVerdict(const FolderTree& target, const Package& package, std::vector<std::string>& stops) {
     std::string folder = PackageFolderIn("", package.PackBaseFolder, package.PackName);
     folder.erase(0, folder.empty() ? 0 : 1);
     auto pathOf = [&](const char* stamp) { return folder.empty() ? std::string(stamp) : JoinPath(folder, stamp); };
@@ -46,8 +47,9 @@ std::string StampVerdict(const FolderTree& target, const Package& package) {
     });
     switch (decision) {
         case StampDecision::NewerInstalled:
-            return pathOf(DecidingStamp(decision)) + " lists " + package.PackVersion +
-                   ": setup stops, a newer version is installed";
+            stops.push_back(pathOf(DecidingStamp(decision)) + " lists " + package.PackVersion +
+                            ": setup stops, a newer version is installed");
+            return stops.back();
         case StampDecision::AskReinstall:
             return pathOf(DecidingStamp(decision)) + " holds " + package.PackVersion +
                    ": setup asks before installing it again";
@@ -58,11 +60,14 @@ std::string StampVerdict(const FolderTree& target, const Package& package) {
 
 // Whether setup takes the folder as a copy of the target program: the
 // executable there, and its file version fitting the package as in discovery.
-std::string TargetVerdict(const FolderTree& setup, const FolderTree& target, const Package& package) {
+std::string TargetVerdict(const FolderTree& setup, const FolderTree& target, const Package& package,
+                          std::vector<std::string>& stops) {
     const std::string& exe = package.PackExeName;
     const TreeEntry* entry = target.Find(exe);
-    if (!entry || !target.IsPresent(exe))
-        return exe + " is not in the target: setup finds no copy of the program there";
+    if (!entry || !target.IsPresent(exe)) {
+        stops.push_back(exe + " is not in the target: setup finds no copy of the program there");
+        return stops.back();
+    }
     std::string version = FileVersionFromBytes(target.Read(*entry).value_or(""));
     std::string has = exe + (version.empty() ? " has no file version" : " has version " + version);
     const TreeEntry* versions = setup.Find(SourceVersions);
@@ -75,7 +80,44 @@ std::string TargetVerdict(const FolderTree& setup, const FolderTree& target, con
     if (list && target.IsPresent(list->name) &&
         HoldsLine(SplitTextLines(target.Read(*list).value_or("")), package.InstalledEntry()))
         return has + ", which " + VersionsName + " does not fit, but " + ResourcePackages + " lists " + package.InstalledEntry();
-    return has + ", which no line of " + VersionsName + " fits: setup refuses the folder as a copy of the program";
+    stops.push_back(has + ", which no line of " + VersionsName + " fits: setup refuses the folder as a copy of the program");
+    return stops.back();
+}
+
+// Bytes in a unit a reader takes in at a glance.
+std::string ShownSize(unsigned long long bytes) {
+    if (bytes < 1024 * 1024) return std::to_string(bytes) + " bytes";
+    return std::to_string((bytes + 512 * 1024) / (1024 * 1024)) + " MB";
+}
+
+// The space check setup makes before any change: every byte the run writes
+// against what the target's volume has free.
+std::string SpaceVerdict(unsigned long long needed, std::optional<unsigned long long> freeBytes,
+                         std::vector<std::string>& stops) {
+    std::string text = ShownSize(needed) + " to write";
+    if (!freeBytes) return text + "; the free space on the target's volume is unknown";
+    if (needed <= *freeBytes) return text + "; the target's volume has enough free";
+    stops.push_back(text + ", but the target's volume has only " + ShownSize(*freeBytes) +
+                    " free: setup says so and changes nothing");
+    return stops.back();
+}
+
+// The links in the target, and whether the run writes through one.
+std::vector<std::string> LinkReport(const FolderTree& target, const std::vector<Change>& changes) {
+    std::vector<std::string> items;
+    for (const auto& entry : target.entries) {
+        if (!entry.link) continue;
+        std::string below = FoldNameCase(entry.name + "\\");
+        bool crossed = false;
+        for (const auto& change : changes) {
+            std::string place = FoldNameCase(change.place.relative);
+            crossed |= change.place.root == Place::Root::Target &&
+                       (place == FoldNameCase(entry.name) || place.rfind(below, 0) == 0);
+        }
+        items.push_back(entry.name + (entry.folder ? " (a folder link" : " (a file link") +
+                        (crossed ? ": the run writes through it, wherever it leads)" : ")"));
+    }
+    return items;
 }
 
 std::vector<std::string> ComponentsReport(const DryRunFiles& files, const Package& package) {
@@ -94,10 +136,12 @@ std::vector<std::string> ComponentsReport(const DryRunFiles& files, const Packag
 
 }  // namespace
 
-std::vector<std::string> DryRun(const FolderTree& setup, const FolderTree& target, const Package& package) {
+DryRunReport DryRun(const FolderTree& setup, const FolderTree& target, const Package& package,
+                    std::optional<unsigned long long> freeBytes) {
     DryRunFiles files(setup, target);
     NoProgress progress;
     bool ok = RunInstall(setup.root, target.root, package, files, progress);
+    std::vector<std::string> stops;
 
     std::vector<std::string> deleted, copied, folders, stamps;
     for (const auto& change : files.changes) {
@@ -121,7 +165,9 @@ std::vector<std::string> DryRun(const FolderTree& setup, const FolderTree& targe
         }
     }
     std::vector<std::string> out;
-    Section(out, "Before installing", {TargetVerdict(setup, target, package), StampVerdict(target, package)});
+    std::vector<std::string> before{TargetVerdict(setup, target, package, stops)};
+    before.push_back(StampVerdict(target, package, stops));
+    Section(out, "Before installing", before);
     Section(out, "Files deleted", deleted);
     Section(out, "Files copied", copied);
     Section(out, "Folders created", folders);
@@ -133,10 +179,15 @@ std::vector<std::string> DryRun(const FolderTree& setup, const FolderTree& targe
     out.insert(out.end(), diff.begin(), diff.end());
     Section(out, "Components entry", ComponentsReport(files, package));
     Section(out, "Stamps", stamps);
+    out.push_back("Space: " + SpaceVerdict(files.bytesWritten, freeBytes, stops));
+    if (auto links = LinkReport(target, files.changes); !links.empty()) Section(out, "Links in the target", links);
     if (!files.failures.empty()) Section(out, "Failures", files.failures);
     out.push_back(ok ? "Result: setup reports success"
                      : "Result: setup reports failure and puts back every change above: the target stays as it was");
+    if (!ok)
+        stops.push_back("the install fails" +
+                        (files.failures.empty() ? std::string(": a file it must write cannot be written") : ": " + files.failures.front()));
     out.push_back("Interrupted (window closed, setup killed, power lost): undone at once, or by the next setup run on "
                   "this target before anything else (completed instead when every change was made)");
-    return out;
+    return {out, stops};
 }

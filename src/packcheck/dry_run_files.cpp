@@ -61,6 +61,24 @@ std::string DryRunFiles::FileInTheWay(const Place& place) const {
 
 static const char PutBack[] = ", fails and puts the target back as it was";
 
+bool DryRunFiles::Writable(const Place& place) const {
+    if (place.root != Place::Root::Target || overlay_.count(FoldNameCase(place.relative))) return true;
+    return target_.CanWrite(place.relative);
+}
+
+std::string DryRunFiles::WriteRefusal(const Place& place) const {
+    if (place.root != Place::Root::Target) return "";
+    // A file is replaced by one written beside it, so its folder must take new files.
+    std::string folder = FolderOf(place.relative);
+    if (!Writable({place.root, folder}))
+        return (folder.empty() ? std::string("the target folder") : "the folder " + folder) +
+               " cannot be written by this user (access denied): setup cannot write " + place.relative;
+    auto now = Now(place);
+    if (now && !now->folder && !Writable(place))
+        return place.relative + " cannot be written by this user (access denied): setup cannot replace it";
+    return "";
+}
+
 bool DryRunFiles::FileIsPresent(const std::string& path) {
     Place place = Locate(path);
     if (place.root == Place::Root::Target && overlay_.count(FoldNameCase(place.relative))) {
@@ -88,8 +106,13 @@ void DryRunFiles::Replace(const std::string& path, Change change, const std::str
             failures.push_back(change.place.relative + " is read-only: setup cannot replace it" + PutBack);
             throw FileError(path, "Access is denied.");
         }
+        if (std::string refusal = WriteRefusal(change.place); !refusal.empty()) {
+            failures.push_back(refusal + PutBack);
+            throw FileError(path, "Access is denied.");
+        }
         change.overwrites = now.has_value();
     }
+    bytesWritten += bytes.size();
     changes.push_back(change);
     Put(change.place, {true, false, bytes, false});
 }
@@ -126,11 +149,18 @@ bool DryRunFiles::CopyPackageFile(const std::string& source, const std::string& 
             failures.push_back(to.relative + " is read-only: setup does not copy over it" + PutBack);
             return false;
         }
+        if (FolderExistsNow({to.root, FolderOf(to.relative)})) {
+            if (std::string refusal = WriteRefusal(to); !refusal.empty()) {
+                failures.push_back(refusal + PutBack);
+                return false;
+            }
+        }
     }
     if (!bytes || bytes->folder || (before && before->folder) ||
         (to.root != Place::Root::Outside && !FolderExistsNow({to.root, FolderOf(to.relative)})))
         return false;
     changes.push_back({Change::Kind::Copy, to, from, before.has_value()});
+    bytesWritten += bytes->bytes.size();
     Put(to, {true, false, bytes->bytes, false});
     return true;
 }
@@ -158,6 +188,14 @@ void DryRunFiles::CreateFolderTree(const std::string& folder) {
         auto now = Now({place.root, path});
         if (now && !now->folder) return;  // a file holds the name: the folder cannot be made
         if (now) continue;
+        std::string parent = FolderOf(path);
+        if (!Writable({place.root, parent})) {
+            std::string failure = (parent.empty() ? std::string("the target folder") : "the folder " + parent) +
+                                  " cannot be written by this user (access denied): setup cannot make " + path + PutBack;
+            // Every copy into the folder tries again; one line says it.
+            if (std::find(failures.begin(), failures.end(), failure) == failures.end()) failures.push_back(failure);
+            return;
+        }
         changes.push_back({Change::Kind::Folder, {place.root, path}, {}, false});
         Put({place.root, path}, {true, true, "", false});
     }

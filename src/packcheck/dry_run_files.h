@@ -33,6 +33,8 @@ public:
     // Why the run fails where the disk would refuse it (a read-only file, a
     // file where a folder must be), in the run's order.
     std::vector<std::string> failures;
+    // Bytes of every file the run writes: all stay on the disk until it ends.
+    unsigned long long bytesWritten = 0;
 
     Place Locate(const std::string& path) const;
     // A target file's lines before the run, and as the run left them.
@@ -64,6 +66,12 @@ private:
     bool FolderExistsNow(const Place& place) const;
     // The file that stands where one of the folders of `place` must be; "" for none.
     std::string FileInTheWay(const Place& place) const;
+    // Whether the process can write there: a place the run made is its own;
+    // one of the target is asked of the disk.
+    bool Writable(const Place& place) const;
+    // The reason the run cannot write `place` (a file it replaces or makes),
+    // or "" when it can.
+    std::string WriteRefusal(const Place& place) const;
     // Gives the file new bytes, as a write or copy over the disk would, and records the change.
     void Replace(const std::string& path, Change change, const std::string& bytes);
 };

@@ -13,6 +13,12 @@
 // when the root is no folder that can be listed.
 bool ListFolderTree(const std::string& root, std::vector<TreeEntry>& entries);
 std::optional<std::string> ReadWholeFile(const std::string& root, const std::string& diskName);
+// Whether the process can write the file or create a file in the folder
+// (diskName "" is the root): what the system allows this process, not the
+// permission bits or attribute alone. Changes nothing that stays.
+bool CanWriteOnDisk(const std::string& root, const std::string& diskName, bool folder);
+// Free bytes for this process on the folder's volume; nothing when unknown.
+std::optional<unsigned long long> FreeBytesOnVolume(const std::string& folder);
 
 // Separator between the folder given on the command line and the names below it.
 extern const char NativeSeparator;

@@ -1,5 +1,7 @@
 #include <iconv.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <ctime>
@@ -60,8 +62,9 @@ bool ListFolderTree(const std::string& root, std::vector<TreeEntry>& entries) {
         std::string name = AnsiName(diskName);
         std::replace(name.begin(), name.end(), '/', '\\');
         entry.name = name;
-        struct stat info {};
+        struct stat info {}, own {};
         if (stat(walk->path().c_str(), &info) != 0) continue;
+        entry.link = lstat(walk->path().c_str(), &own) == 0 && S_ISLNK(own.st_mode);
         entry.folder = S_ISDIR(info.st_mode);
         entry.dosDated = HasDosDate(info.st_mtime);
         entry.readOnly = !entry.folder && !(info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH));
@@ -78,6 +81,17 @@ std::optional<std::string> ReadWholeFile(const std::string& root, const std::str
     bytes << file.rdbuf();
     if (file.bad()) return std::nullopt;
     return bytes.str();
+}
+
+bool CanWriteOnDisk(const std::string& root, const std::string& diskName, bool) {
+    // The kernel's own verdict for this process, its user and groups included.
+    return access((diskName.empty() ? root : root + "/" + diskName).c_str(), W_OK) == 0;
+}
+
+std::optional<unsigned long long> FreeBytesOnVolume(const std::string& folder) {
+    struct statvfs volume {};
+    if (statvfs(folder.c_str(), &volume) != 0) return std::nullopt;
+    return static_cast<unsigned long long>(volume.f_bavail) * volume.f_frsize;
 }
 
 void PrepareConsole() {}

@@ -86,3 +86,15 @@ std::optional<std::string> FolderTree::Read(const TreeEntry& entry) const {
     if (it == memory.end()) return std::nullopt;
     return it->second;
 }
+
+bool FolderTree::CanWrite(const std::string& relative) const {
+    const TreeEntry* entry = relative.empty() ? nullptr : Find(relative);
+    if (!relative.empty() && !entry) return true;  // made by the run, so its own
+    std::string key = entry ? FoldNameCase(entry->name) : "";
+    auto known = writable_.find(key);
+    if (known != writable_.end()) return known->second;
+    bool answer = inMemory ? !unwritable.count(entry ? entry->name : "")
+                           : CanWriteOnDisk(root, entry ? entry->diskName : "", entry ? entry->folder : true);
+    writable_[key] = answer;
+    return answer;
+}

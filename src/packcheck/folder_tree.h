@@ -4,6 +4,7 @@
 #pragma once
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,9 @@ struct TreeEntry {
     // The read-only attribute (on Linux: no write permission for anyone, as
     // Wine shows such a file). Setup can neither replace nor copy over it.
     bool readOnly = false;
+    // A symbolic link, junction or other reparse point: what is done below it
+    // happens wherever it leads.
+    bool link = false;
 };
 
 class FolderTree {
@@ -36,9 +40,16 @@ public:
     bool IsPresent(const std::string& relative) const;
     // The file's bytes; nothing when it cannot be read.
     std::optional<std::string> Read(const TreeEntry& entry) const;
+    // Whether this process can really write there (a file opened for writing,
+    // a file created in a folder; "" is the root), whatever the attributes
+    // say. Asked once per name.
+    bool CanWrite(const std::string& relative) const;
+    // In memory: the names (as listed) that cannot be written.
+    std::set<std::string> unwritable;
 
 private:
     std::map<std::string, size_t> index_;  // folded name -> entry
+    mutable std::map<std::string, bool> writable_;  // folded name -> answer
     void Index();
 };
 

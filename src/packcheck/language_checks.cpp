@@ -39,9 +39,26 @@ void CheckLanguageFile(SetupCheck& check, const std::string& name, const Package
     auto file = LoadSetupFile(check, name, Opening::Direct);
     if (!file) return;
     int messages = 0;
+    size_t lastMessage = 0;
+    for (size_t i = 1; i < file->lines.size(); ++i) {
+        if (!IsSkippedLanguageLine(file->lines[i])) lastMessage = i;
+    }
+    std::vector<bool> blankReported(file->lines.size());
     for (size_t i = 1; i < file->lines.size(); ++i) {
         const std::string& line = file->lines[i];
         int number = static_cast<int>(i + 1);
+        if (line.empty() && i < lastMessage && messages < LanguageMessageLines) {
+            // A blank line is no message line: it leaves no message empty, it moves the rest up.
+            size_t next = i + 1;
+            while (IsSkippedLanguageLine(file->lines[next])) ++next;
+            check.Add(name, number, Severity::Error,
+                      "blank line among the message lines: setup skips it, so the messages from line " +
+                          std::to_string(next + 1) + " on move up by one: the text there shows as message " +
+                          std::to_string(messages + 1) + " instead of " + std::to_string(messages + 2) +
+                          ", and every later text on the wrong control; a message cannot be empty: remove the "
+                          "line, or write one blank for a message that shows nothing");
+            blankReported[i] = true;
+        }
         if (IsSkippedLanguageLine(line)) continue;
         ++messages;
         if (messages <= LanguageMessageLines && MessageLineIsTemplate(messages))
@@ -55,7 +72,10 @@ void CheckLanguageFile(SetupCheck& check, const std::string& name, const Package
         check.Add(name, static_cast<int>(file->lines.size()), Severity::Warning,
                   std::to_string(messages) + " message lines, not " + std::to_string(LanguageMessageLines) +
                       ": the texts after the last stay empty or keep an earlier language's");
-    NoteBlankLines(check, *file, "skipped, it is no message line", 1);
+    for (size_t i = 1; i < file->lines.size(); ++i) {
+        if (file->lines[i].empty() && !blankReported[i])
+            check.Add(name, static_cast<int>(i + 1), Severity::Note, "blank line: skipped, it is no message line");
+    }
 }
 
 }  // namespace

@@ -34,11 +34,11 @@ bool ParseArguments(const std::vector<std::string>& args, Options& options) {
 void PrintLine(const std::string& text) { std::printf("%s\n", text.c_str()); }
 
 // The report of the dry run; setup goes nowhere without its package description.
-std::vector<std::string> DryRunReport(const FolderTree& setup, const FolderTree& target) {
+DryRunReport RunDry(const FolderTree& setup, const FolderTree& target) {
     const TreeEntry* entry = setup.Find(SourcePackIni);
     auto bytes = entry ? setup.Read(*entry) : std::nullopt;
-    if (!bytes) return {"Dry run: none, setup stops without " + std::string(SourcePackIni)};
-    return DryRun(setup, target, ParsePackIni(SplitTextLines(*bytes)));
+    if (!bytes) return {{"Dry run: none, setup stops without " + std::string(SourcePackIni)}, {}};
+    return DryRun(setup, target, ParsePackIni(SplitTextLines(*bytes)), FreeBytesOnVolume(target.root));
 }
 
 }  // namespace
@@ -62,10 +62,14 @@ int main(int argc, char** argv) {
     std::string prefix = setup.root;
     if (prefix.back() != '/' && prefix.back() != '\\') prefix += NativeSeparator;
     for (const auto& finding : findings) PrintLine(prefix + ConsoleText(FormatFinding(finding, NativeSeparator)));
-    if (!options.targetFolder.empty()) {
-        for (const auto& line : DryRunReport(setup, target)) PrintLine(ConsoleText(line));
-    }
     FindingCounts counts = CountFindings(findings);
+    if (!options.targetFolder.empty()) {
+        DryRunReport report = RunDry(setup, target);
+        for (const auto& line : report.lines) PrintLine(ConsoleText(line));
+        // An install that would not do what the package means is an error of the package for this copy.
+        for (const auto& stop : report.stops) PrintLine(ConsoleText(options.targetFolder + ": error: " + stop));
+        counts.errors += static_cast<int>(report.stops.size());
+    }
     PrintLine(FormatSummary(counts));
     bool failed = counts.errors > 0 || (options.strict && counts.warnings > 0);
     return failed ? ExitFindings : ExitClean;

@@ -1,5 +1,7 @@
 // The checks of Source: Pack.ini, Versions.ini, the scripts and PACK, the
 // uninstall files and OldVersions.ini.
+#include <algorithm>
+#include <map>
 #include <set>
 
 #include "base/ascii.h"
@@ -10,6 +12,7 @@
 #include "engine/install_run.h"
 #include "engine/script_safety.h"
 #include "engine/uninstall_merge.h"
+#include "packcheck/name_checks.h"
 #include "packcheck/refusal.h"
 #include "packcheck/setup_check.h"
 
@@ -23,6 +26,15 @@ struct PackageState {
     std::vector<int> fieldLines;  // the file line of each field present
     bool folderSafe = true;       // the package folder lies inside the target
     std::set<std::string> installed;  // PACK files named by a copy line, folded
+    // Copy lines whose source is missing, told once the unused files are known.
+    struct MissingSource {
+        std::string script;
+        int line;
+        std::string source;  // relative to PACK
+    };
+    std::vector<MissingSource> missing;
+    // What the install creates below the target (folded): files, and the folders of the package folder.
+    std::map<std::string, std::string> createdFiles, createdFolders;  // folded -> as written
 };
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -58,6 +70,50 @@ void CheckPackageFolder(SetupCheck& check, PackageState& state) {
     }
 }
 
+// Lines past the eighth field: most often a comment written with one "/"
+// (or "\\"), which is a field, so every field after it moved down by one.
+void CheckExtraFields(SetupCheck& check, const SetupTextFile& file, const PackageState& state) {
+    std::string count = std::to_string(state.fieldLines.size()) + " field lines, not " + std::to_string(PackIniFields);
+    for (size_t field = 0; field < state.fieldLines.size(); ++field) {
+        const std::string& line = file.lines[state.fieldLines[field] - 1];
+        if (line.empty() || (line[0] != '/' && line[0] != '\\')) continue;
+        std::string mark(1, line[0]);
+        check.Add(PackIni, state.fieldLines[field], Severity::Error,
+                  count + ": this line starts with one " + Quoted(mark) + ", so it is field " +
+                      std::to_string(field + 1) + ", not a comment, and every field after it moves down by one; "
+                      "start a comment with " + Quoted(mark + mark));
+        return;
+    }
+    check.Add(PackIni, state.fieldLines[PackIniFields], Severity::Error,
+              count + ": setup ignores the lines from here on; a field line too many above (a comment missing one "
+              "\"/\"?) moves every field after it down by one");
+}
+
+// What a field's value looks like when it is plainly another field's.
+std::string LooksLike(const std::string& value) {
+    if (value == "New") return "the mode (field 8)";
+    if (value.size() > 4 && EqualsAsciiNoCase(value.substr(value.size() - 4), ".exe")) return "an executable (field 3)";
+    bool digits = !value.empty() && value.find_first_not_of("0123456789.") == std::string::npos;
+    if (digits && value.find('.') != std::string::npos) return "a version (field 6)";
+    return "";
+}
+
+void CheckFieldLooks(SetupCheck& check, const PackageState& state) {
+    const Package& p = state.package;
+    std::string version = LooksLike(p.PackVersion);
+    if (version.empty() && !p.PackVersion.empty() && p.PackVersion.find_first_of("0123456789") == std::string::npos)
+        version = "a name (it holds no digit)";
+    if (!version.empty() && version != "a version (field 6)")
+        check.Add(PackIni, FieldLine(state, 6), Severity::Warning,
+                  "package version " + Quoted(p.PackVersion) + " looks like " + version +
+                      ", not a version: is a field line above it missing, or one too many?");
+    std::string base = LooksLike(p.PackBaseFolder);
+    if (!base.empty())
+        check.Add(PackIni, FieldLine(state, 7), Severity::Warning,
+                  "base folder " + Quoted(p.PackBaseFolder) + " looks like " + base +
+                      ", not a folder: is a field line above it missing, or one too many?");
+}
+
 bool CheckPackIni(SetupCheck& check, PackageState& state) {
     const TreeEntry* entry = check.setup.Find(PackIni);
     if (!entry || entry->folder) {
@@ -72,6 +128,7 @@ bool CheckPackIni(SetupCheck& check, PackageState& state) {
         if (!IsCommentLine(file->lines[i])) state.fieldLines.push_back(static_cast<int>(i + 1));
     }
     int fields = static_cast<int>(state.fieldLines.size());
+    if (fields > PackIniFields) CheckExtraFields(check, *file, state);
     if (fields < PackIniFields)
         check.Add(PackIni, static_cast<int>(file->lines.size()), Severity::Warning,
                   std::to_string(fields) + " field lines, not " + std::to_string(PackIniFields) +
@@ -108,6 +165,11 @@ bool CheckPackIni(SetupCheck& check, PackageState& state) {
     if (p.PackMode != "New" && EqualsAsciiNoCase(TrimBlanks(p.PackMode), "New"))
         check.Add(PackIni, FieldLine(state, 8), Severity::Warning,
                   "mode " + Quoted(p.PackMode) + " is not \"New\": setup writes the version stamp and the components entry");
+    else if (!p.PackMode.empty() && p.PackMode != "New")
+        check.Add(PackIni, FieldLine(state, 8), Severity::Warning,
+                  "mode " + Quoted(p.PackMode) + " is neither empty nor \"New\": setup takes it as empty and writes the "
+                  "version stamp and the components entry; leave the line empty or write New");
+    CheckFieldLooks(check, state);
     CheckPackageFolder(check, state);
     return true;
 }
@@ -138,40 +200,35 @@ void CheckVersions(SetupCheck& check) {
     NoteRepeatedLines(check, *file);
 }
 
-// The PACK files within one character (ignoring case) of the missing name.
-std::string ClosestPackFile(const FolderTree& setup, const std::string& missing) {
-    std::string wanted = FoldNameCase(missing);
-    const std::string prefix = std::string(PackFolder) + "\\";
+// The PACK files (relative to PACK), those no copy line installs first.
+std::vector<std::string> PackFiles(const FolderTree& setup, const std::set<std::string>& installed) {
+    const std::string prefix = FoldNameCase(std::string(PackFolder) + "\\");
+    std::vector<std::string> unused, used;
     for (const auto& entry : setup.entries) {
-        if (entry.folder || FoldNameCase(entry.name).rfind(FoldNameCase(prefix), 0) != 0) continue;
-        std::string candidate = FoldNameCase(entry.name.substr(prefix.size()));
-        if (candidate.size() + 1 < wanted.size() || wanted.size() + 1 < candidate.size()) continue;
-        // One edit at most: skip the common start and end, at most one byte left on each side.
-        size_t start = 0;
-        while (start < wanted.size() && start < candidate.size() && wanted[start] == candidate[start]) ++start;
-        size_t a = wanted.size(), b = candidate.size();
-        while (a > start && b > start && wanted[a - 1] == candidate[b - 1]) --a, --b;
-        if (a - start <= 1 && b - start <= 1) return entry.name.substr(prefix.size());
+        std::string folded = FoldNameCase(entry.name);
+        if (entry.folder || folded.rfind(prefix, 0) != 0) continue;
+        (installed.count(folded.substr(prefix.size())) ? used : unused).push_back(entry.name.substr(prefix.size()));
     }
-    return "";
+    unused.insert(unused.end(), used.begin(), used.end());
+    return unused;
 }
 
-void CheckCopySource(SetupCheck& check, PackageState& state, const std::string& script, int number,
+// True when the line copies a file.
+bool CheckCopySource(SetupCheck& check, PackageState& state, const std::string& script, int number,
                      const std::string& line) {
     std::string source = std::string(PackFolder) + "\\" + line;
     std::string normal;
     if (NormalRelativePath(line, normal)) state.installed.insert(FoldNameCase(normal));
     const TreeEntry* entry = check.setup.Find(source);
     if (!entry) {
-        std::string closest = ClosestPackFile(check.setup, normal);
-        check.Add(script, number, Severity::Warning,
-                  source + " is missing: the line copies nothing" + (closest.empty() ? "" : " (closest: " + closest + ")"));
+        state.missing.push_back({script, number, normal.empty() ? line : normal});
     } else if (entry->folder) {
         check.Add(script, number, Severity::Warning, source + " is a folder: the line copies nothing");
     } else if (!entry->dosDated) {
         check.Add(script, number, Severity::Warning,
                   source + " is dated before 1980: setup takes it as absent and copies nothing");
     }
+    return entry && !entry->folder && entry->dosDated;
 }
 
 void CheckScript(SetupCheck& check, PackageState& state, const std::string& script, bool copies,
@@ -191,24 +248,100 @@ void CheckScript(SetupCheck& check, PackageState& state, const std::string& scri
             check.Add(script, number, Severity::Error,
                       Quoted(line) + " is refused: " + RefusalReason(subFolder, line) +
                           (copies ? "; setup copies nothing for it and reports failure" : "; setup deletes nothing for it"));
+        } else if (std::string reserved = ReservedNameIn(ScriptLineRelative(line)); !reserved.empty()) {
+            check.Add(script, number, Severity::Error,
+                      Quoted(line) + " holds " + Quoted(reserved) +
+                          ", a name setup keeps for its own run (the old files it moves aside, the files it writes, "
+                          "its journal), so the run could take this file for one of its own; rename the file");
         } else if (copies) {
-            CheckCopySource(check, state, script, number, ScriptLineRelative(line));
+            std::string relative = ScriptLineRelative(line);
+            std::string normal;
+            if (CheckCopySource(check, state, script, number, relative) && NormalRelativePath(relative, normal)) {
+                std::string sub = subFolder.empty() ? "" : subFolder.substr(1);
+                std::string path = sub.empty() ? normal : sub + "\\" + normal;
+                state.createdFiles.emplace(FoldNameCase(path), path);
+                for (std::string folder = FolderOf(normal); !sub.empty() && !folder.empty(); folder = FolderOf(folder))
+                    state.createdFolders.emplace(FoldNameCase(sub + "\\" + folder), sub + "\\" + folder);
+            }
         }
     }
     NoteRepeatedLines(check, *file);
 }
 
+// A missing source and a file no line installs are one slip when their names are close.
 void CheckUnusedPackFiles(SetupCheck& check, const PackageState& state) {
-    const std::string prefix = FoldNameCase(std::string(PackFolder) + "\\");
+    std::vector<std::string> files = PackFiles(check.setup, state.installed);
+    std::set<std::string> explained;
+    for (const auto& missing : state.missing) {
+        std::string source = std::string(PackFolder) + "\\" + missing.source;
+        auto close = std::find_if(files.begin(), files.end(),
+                                  [&](const std::string& file) { return NamesAreClose(missing.source, file); });
+        std::string text = source + " is missing: setup passes over the line and copies nothing";
+        if (close == files.end()) {
+            check.Add(missing.script, missing.line, Severity::Error, text + "; add the file or remove the line");
+            continue;
+        }
+        bool unused = !state.installed.count(FoldNameCase(*close));
+        if (unused) explained.insert(FoldNameCase(*close));
+        check.Add(missing.script, missing.line, Severity::Error,
+                  text + "; did you mean " + *close + (unused ? ", which no copy line installs?" : "?"));
+    }
+    const std::string prefix = std::string(PackFolder) + "\\";
+    for (const auto& file : files) {
+        std::string folded = FoldNameCase(file);
+        if (state.installed.count(folded) || explained.count(folded)) continue;
+        check.Add(prefix + file, 0, Severity::Warning, "no copy line installs it");
+    }
     for (const auto& entry : check.setup.entries) {
-        std::string folded = FoldNameCase(entry.name);
-        if (entry.folder || folded.rfind(prefix, 0) != 0) continue;
-        if (!state.installed.count(folded.substr(prefix.size())))
-            check.Add(entry.name, 0, Severity::Warning, "no copy line installs it");
+        if (entry.readOnly && FoldNameCase(entry.name).rfind(FoldNameCase(prefix), 0) == 0)
+            check.Add(entry.name, 0, Severity::Warning,
+                      "read-only: an installed file must not stay read-only, or the next update of that copy cannot "
+                      "replace it; clear the attribute (chmod u+w, attrib -r)");
     }
 }
 
-void CheckAddScript(SetupCheck& check, const SetupTextFile& file) {
+// The add script against what the install creates, so that the target's own
+// uninstaller removes the package whole: the copied files, the stamps, the
+// package folder and the folders the copies make in it.
+void CheckAddScriptNames(SetupCheck& check, const SetupTextFile& file, const PackageState& state) {
+    const Package& p = state.package;
+    std::string packageFolder = state.folderSafe ? p.PackageFolderIn("") : "";
+    if (!packageFolder.empty()) packageFolder.erase(0, 1);
+    auto files = state.createdFiles, folders = state.createdFolders;
+    auto add = [](std::map<std::string, std::string>& to, const std::string& path) { to.emplace(FoldNameCase(path), path); };
+    auto inPackage = [&](const std::string& name) { return packageFolder.empty() ? name : packageFolder + "\\" + name; };
+    if (p.PackMode != "New") add(files, inPackage(VersionStampName));
+    if (check.setup.IsPresent(SourceOldVersions)) add(files, inPackage(OldVersionsName));
+    if (!packageFolder.empty()) add(folders, packageFolder);
+    std::set<std::string> named;
+    auto allowed = folders;
+    // The base folder may be shared with other packages: naming it is the author's choice.
+    for (std::string folder = FolderOf(packageFolder); !folder.empty(); folder = FolderOf(folder)) add(allowed, folder);
+    for (size_t i = 0; i < file.lines.size(); ++i) {
+        const std::string& line = file.lines[i];
+        std::string normal;
+        if (line.empty() || IsSectionHeader(line) || !NormalRelativePath(ScriptLineRelative(line), normal) || normal.empty())
+            continue;
+        std::string folded = FoldNameCase(normal);
+        named.insert(folded);
+        if (!files.count(folded) && !allowed.count(folded))
+            check.Add(file.name, static_cast<int>(i + 1), Severity::Warning,
+                      Quoted(line) + " names a file or folder the install does not create: the target's uninstaller "
+                                     "finds nothing of this package there");
+    }
+    std::vector<std::string> unnamed;
+    for (const auto* set : {&files, &folders}) {
+        for (const auto& [folded, name] : *set) {
+            if (!named.count(folded)) unnamed.push_back(name);
+        }
+    }
+    for (const auto& name : unnamed)
+        check.Add(file.name, 0, Severity::Warning,
+                  "no line names " + name + ", which the install creates: the target's uninstaller leaves it behind");
+}
+
+void CheckAddScript(SetupCheck& check, const SetupTextFile& file, const PackageState& state) {
+    CheckAddScriptNames(check, file, state);
     size_t firstHeader = 0;
     while (firstHeader < file.lines.size() && !IsSectionHeader(file.lines[firstHeader])) ++firstHeader;
     if (firstHeader == file.lines.size() && !file.lines.empty()) {
@@ -224,7 +357,7 @@ void CheckAddScript(SetupCheck& check, const SetupTextFile& file) {
     NoteRepeatedLines(check, file);
 }
 
-void CheckUninstallFiles(SetupCheck& check) {
+void CheckUninstallFiles(SetupCheck& check, const PackageState& state) {
     bool wholeRecord = check.setup.IsPresent(SourceUninstall);
     LoadSetupFile(check, SourceUninstall, Opening::AfterTest);
     for (const char* name : {SourceUninstallClearScript, SourceUninstallAddScript}) {
@@ -234,7 +367,7 @@ void CheckUninstallFiles(SetupCheck& check) {
             check.Add(name, 0, Severity::Warning,
                       "ignored: " + std::string(SourceUninstall) + " replaces the target's record");
         } else if (file->name == SourceUninstallAddScript) {
-            CheckAddScript(check, *file);
+            CheckAddScript(check, *file, state);
         } else {
             NoteBlankLines(check, *file, "it removes the record's empty lines");
             NoteRepeatedLines(check, *file);
@@ -266,7 +399,7 @@ Package CheckPackageFiles(SetupCheck& check) {
     CheckScript(check, state, SourceTargetCopyScript, true, "");
     CheckScript(check, state, SourcePackageCopyScript, true, packageSub);
     CheckUnusedPackFiles(check, state);
-    CheckUninstallFiles(check);
+    CheckUninstallFiles(check, state);
     CheckOldVersions(check, state);
     return state.package;
 }

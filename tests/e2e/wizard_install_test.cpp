@@ -40,6 +40,7 @@ TEST_F(WizardRun, WholeInstallInEnglishLeavesFilesRecordsAndStampsAndLaunches) {
               "[Files]\r\n"
               "Addons\\DemoPack\\Data\\Maps\\harbour.map\r\nAddons\\DemoPack\\Data\\Maps\\valley.map\r\n"
               "Addons\\DemoPack\\Data\\readme.txt\r\nResource\\DemoPack.cfg\r\n"
+              "Addons\\DemoPack\\Version.ini\r\nAddons\\DemoPack\\OldVersions.ini\r\n"
               "quill.exe\r\n"
               "[Folders]\r\n"
               "Addons\\DemoPack\\Data\\Maps\r\nAddons\\DemoPack\\Data\r\nAddons\\DemoPack\r\n");

@@ -5,9 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "base/text_lines.h"
 #include "engine/install_run.h"
 #include "engine/memory_files.h"
+#include "packcheck/dry_run.h"
 
 using Files = std::map<std::string, std::string>;
 
@@ -163,4 +166,62 @@ TEST(DryRunFiles, ReadOnlyFilesAndAFileInAFoldersPlaceFailTheRun) {
         }
         EXPECT_EQ(copied, c.copies) << c.failure;
     }
+}
+
+// What this process may write, not what the attributes say: a folder it cannot
+// write fails the run where a file must go into it, wherever in the run that is.
+TEST(DryRunFiles, PlacesTheProcessCannotWriteFailTheRun) {
+    const Files setup{{"Source\\Script_Copy.ini", "Maps\\a.map\r\n"}, {"Source\\PACK\\Maps\\a.map", "a\r\n"}};
+    const Files target{{"Resource\\InstallComponents.ini", "Base/1.0\r\n"}, {"Addons\\Pack\\Maps\\a.map", "old\r\n"}};
+    const struct {
+        const char* unwritable;
+        const char* failure;  // "" when the run gets through
+    } cases[] = {
+        {"Resource\\Uninstall.ini", ""},  // not there: nothing asks for it
+        {"", "the target folder cannot be written by this user (access denied): setup cannot make Addons"},
+        {"Resource", "the folder Resource cannot be written by this user (access denied): setup cannot write "
+                     "Resource\\InstallComponents.ini"},
+        {"Addons\\Pack\\Maps\\a.map",
+         "Addons\\Pack\\Maps\\a.map cannot be written by this user (access denied): setup cannot replace it"},
+    };
+    for (const auto& c : cases) {
+        std::string unwritable = c.unwritable;
+        Files fresh = target;
+        if (unwritable.empty()) fresh = {{"Resource\\InstallComponents.ini", "Base/1.0\r\n"}};
+        FolderTree setupTree = FolderTree::InMemory(setup), targetTree = FolderTree::InMemory(fresh);
+        setupTree.root = "C:\\Setup";
+        targetTree.root = "C:\\Game";
+        targetTree.unwritable.insert(unwritable);
+        DryRunFiles files(setupTree, targetTree);
+        NoProgress progress;
+        bool ok = RunInstall(setupTree.root, targetTree.root, DemoPackage(""), files, progress);
+        std::string failure = c.failure;
+        EXPECT_EQ(ok, failure.empty()) << c.unwritable;
+        ASSERT_EQ(files.failures.size(), failure.empty() ? 0u : 1u) << c.unwritable;
+        if (!failure.empty()) {
+            EXPECT_EQ(files.failures[0], failure + ", fails and puts the target back as it was");
+        }
+    }
+}
+
+// The space check: every byte the run writes against the volume's free bytes.
+TEST(DryRun, PredictsTheSpaceCheckAndStopsWhatSetupWouldStop) {
+    const Files setup{{"Source\\Script_Copy.ini", "Maps\\a.map\r\n"}, {"Source\\PACK\\Maps\\a.map", std::string(5000, 'a')},
+                      {"Source\\Versions.ini", "1.2\r\n"}};
+    const Files target{{"Resource\\InstallComponents.ini", "Base/1.0\r\n"}};
+    FolderTree setupTree = FolderTree::InMemory(setup), targetTree = FolderTree::InMemory(target);
+    setupTree.root = "C:\\Setup";
+    targetTree.root = "C:\\Game";
+    Package package = DemoPackage("");
+    package.PackExeName = "quill.exe";
+    // 5000 bytes of the map, the components list (20) and the stamp (5).
+    DryRunReport roomy = DryRun(setupTree, targetTree, package, 5025);
+    EXPECT_NE(std::find(roomy.lines.begin(), roomy.lines.end(), "Space: 5025 bytes to write; the target's volume has enough free"),
+              roomy.lines.end());
+    ASSERT_EQ(roomy.stops.size(), 1u) << "no executable: setup finds no copy here";
+    EXPECT_EQ(roomy.stops[0], "quill.exe is not in the target: setup finds no copy of the program there");
+    DryRunReport full = DryRun(setupTree, targetTree, package, 5024);
+    ASSERT_EQ(full.stops.size(), 2u);
+    EXPECT_EQ(full.stops[1], "5025 bytes to write, but the target's volume has only 5024 bytes free: setup says so "
+                             "and changes nothing");
 }
