@@ -1,6 +1,8 @@
 // The demo's scripted walk: starts setup.exe and goes through every page as a
 // user would, asking the demo script for a screenshot at each stop.
-//   walker.exe SETUP_EXE SIGNAL_FOLDER
+//   walker.exe SETUP_EXE SIGNAL_FOLDER [LANGUAGE]
+// LANGUAGE picks the language list's entry starting with it (the first entry,
+// Russian, when not given); a package without language files has no such page.
 // A stop is a file NN-name.want in the signal folder; the script answers with
 // NN-name.done once the shot is saved. The walk ends with walk.ok or walk.failed.
 #include <windows.h>
@@ -12,6 +14,7 @@
 #include "ui/layout.h"
 
 static std::string SignalFolder;
+static std::string Language;
 static int ShotNumber = 0;
 
 static void WriteSignal(const std::string& name, const std::string& text) {
@@ -105,15 +108,41 @@ static bool AboutPageShown(HWND main) {
     return text && !WindowText(text).empty() && !IsWindowEnabled(GetDlgItem(main, CmdBack));
 }
 
+// The language list's entry that starts with the language asked for.
+static int LanguageEntry(HWND main) {
+    if (Language.empty()) return 0;  // Russian [Русский]
+    std::vector<std::string> entries = ListItems(GetDlgItem(main, CmdLanguageList));
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i].rfind(Language, 0) == 0) return static_cast<int>(i);
+    }
+    throw std::runtime_error("no language entry starts with " + Language);
+}
+
+// After the install: the closing boxes, which depend on the run's result and
+// on the copies, taken as they come; every question is answered No.
+static void CloseBoxes(SetupProcess& setup, HWND main) {
+    for (;;) {
+        HWND box = nullptr;
+        Require(WaitFor([&] { return (box = WaitForTextBox(setup.pid(), 0)) != nullptr || !setup.running(); }, 20000),
+                "setup.exe neither asked nor ended");
+        if (!box) return;
+        bool question = GetDlgItem(box, IDNO) != nullptr;
+        BoxShot(question ? "launch-question" : "other-copies", box, main);
+        Answer(box, question ? IDNO : IDOK);
+    }
+}
+
 static void Walk(SetupProcess& setup) {
     DWORD pid = setup.pid();
     HWND main = WaitForTopWindow(pid, "myWindow", 30000);
     Require(main != nullptr, "the wizard window did not appear");
-    Require(WaitFor([&] { return HasList(main, CmdLanguageList); }), "no language page");
-    Shot("language-page", main);
-    ClickListItem(main, CmdLanguageList, 0);  // Russian [Русский]
-    Shot("language-picked", main);
-    ClickButton(main, CmdNext);
+    Require(WaitFor([&] { return HasList(main, CmdLanguageList) || AboutPageShown(main); }), "no first page");
+    if (HasList(main, CmdLanguageList)) {
+        Shot("language-page", main);
+        ClickListItem(main, CmdLanguageList, LanguageEntry(main));
+        Shot("language-picked", main);
+        ClickButton(main, CmdNext);
+    }
     Require(WaitFor([&] { return AboutPageShown(main); }), "the about page did not come");
     Shot("about-page", main);
     ClickButton(main, CmdNext);
@@ -134,18 +163,14 @@ static void Walk(SetupProcess& setup) {
     box = NextBox(pid, "exit confirmation");
     BoxShot("exit-confirmation", box, main);
     Answer(box, IDYES);
-    box = NextBox(pid, "other copies");
-    BoxShot("other-copies", box, main);
-    Answer(box, IDOK);
-    box = NextBox(pid, "launch question");
-    BoxShot("launch-question", box, main);
-    Answer(box, IDNO);
+    CloseBoxes(setup, main);
     Require(setup.waitExit(20000) == 0, "setup.exe did not end with exit code 0");
 }
 
 int main(int argc, char** argv) {
-    if (argc != 3) return 2;
+    if (argc != 3 && argc != 4) return 2;
     SignalFolder = argv[2];
+    if (argc == 4) Language = argv[3];
     SetupProcess setup;
     std::string commandLine = std::string("\"") + argv[1] + "\"";
     std::string exe = argv[1];

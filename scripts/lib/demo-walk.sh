@@ -4,26 +4,30 @@
 # installed copies of the demo target program that record themselves, then
 # runs the wizard for you (DISPLAY set) or walks every page under Xvfb and saves
 # a screenshot of each in build/demo/shots.
+# Sourced (scripts/try.sh), it only defines its settings and steps; the caller
+# may set DEMO, PACKAGE, TARGET_EXE, EXE_NAME and WALK_LANGUAGE first, and
+# redefine record_copy.
 set -euo pipefail
-ROOT="$(cd "$(dirname "$0")/../.." && pwd)"
-DEMO="$ROOT/build/demo"
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+BUILD="$ROOT/build/i686"
+DEMO="${DEMO:-$ROOT/build/demo}"
 DIST="$DEMO/dist"
 SHOTS="$DEMO/shots"
-BUILD="$ROOT/build/i686"
+PACKAGE="${PACKAGE:-$ROOT/demo/package}"
+TARGET_EXE="${TARGET_EXE:-$BUILD/demo/target.exe}"
+EXE_NAME="${EXE_NAME:-quill.exe}"  # relative to a copy's folder, "/" between names
+WALK_LANGUAGE="${WALK_LANGUAGE:-}"
 
-echo "== assembling $DIST"
-rm -rf "$DIST"
-mkdir -p "$DIST"
-cp "$BUILD/setup.exe" "$DIST/setup.exe"
-cp -r "$ROOT/demo/package/." "$DIST/"
+assemble() {
+    echo "== assembling $DIST"
+    rm -rf "$DIST"
+    mkdir -p "$DIST"
+    cp "$BUILD/setup.exe" "$DIST/setup.exe"
+    cp -r "$PACKAGE/." "$DIST/"
+}
 
-INTERACTIVE=0
-if [ -n "${DISPLAY:-}" ]; then INTERACTIVE=1; fi
 STATE="$DEMO/wine-env"
 ENV=("$ROOT/scripts/wine-env.sh" --state "$STATE")
-# Whatever display an earlier demo run used is dropped, so this run takes the right one.
-"${ENV[@]}" stop >/dev/null 2>&1 || true
-"${ENV[@]}" start
 # A Linux path as Wine shows it to Windows programs (drive Z: is the root).
 winpath() { echo "Z:${1//\//\\}"; }
 
@@ -32,20 +36,24 @@ COPIES=(
     "Games/Quillset Gold"
     "Program Files/Quillset Studio Collection/Editions/Quillset Classic Edition 1.2 (portable copy)"
 )
+# Started once, a copy writes its own record and quits.
+record_copy() {  # folder
+    "${ENV[@]}" run "$1/$EXE_NAME" /quit
+}
 prepare_copies() {
-    echo "== preparing installed copies of the demo target program"
+    echo "== preparing installed copies of the target program"
     "${ENV[@]}" run reg delete 'HKCU\Software\Torvane\QuillsetPatch' /f >/dev/null 2>&1 || true
     rm -rf "$DRIVE_C/Games" "$DRIVE_C/Program Files/Quillset Studio Collection"
+    local exe="${EXE_NAME//\//\\}"
     for copy in "${COPIES[@]}"; do
         folder="$DRIVE_C/$copy"
-        mkdir -p "$folder/Resource" "$folder/Data"
-        cp "$BUILD/demo/target.exe" "$folder/quill.exe"
-        printf '[Files]\r\nquill.exe\r\nData\\old_demo.map\r\n' > "$folder/Resource/Uninstall.ini"
+        mkdir -p "$folder/Resource" "$folder/Data" "$(dirname "$folder/$EXE_NAME")"
+        cp "$TARGET_EXE" "$folder/$EXE_NAME"
+        printf '[Files]\r\n%s\r\nData\\old_demo.map\r\n' "$exe" > "$folder/Resource/Uninstall.ini"
         printf 'Base/1.0\r\n' > "$folder/Resource/InstallComponents.ini"
         printf 'old map\r\n' > "$folder/Data/old_demo.map"
-        # Started once, the copy writes its own record and quits.
-        "${ENV[@]}" run "$folder/quill.exe" /quit
-        echo "   C:\\${copy//\//\\}\\quill.exe"
+        record_copy "$folder"
+        echo "   C:\\${copy//\//\\}\\$exe"
     done
 }
 DRIVE_C="$STATE/prefix/drive_c"
@@ -53,15 +61,7 @@ DRIVE_C="$STATE/prefix/drive_c"
 set_dpi() {
     "${ENV[@]}" run reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null
 }
-set_dpi 96
-prepare_copies
-
 SETUP_WIN="$(winpath "$DIST/setup.exe")"
-if [ "$INTERACTIVE" = 1 ]; then
-    echo "== running the wizard on $DISPLAY (close it to end the demo)"
-    "${ENV[@]}" run "$SETUP_WIN"
-    exit 0
-fi
 
 # One scripted walk through every page, its screenshots in the folder given.
 walk() {  # shots-folder
@@ -69,7 +69,7 @@ walk() {  # shots-folder
     rm -rf "$shots"
     mkdir -p "$shots"
     "${ENV[@]}" run explorer /desktop=demo,1024x768 "$(winpath "$BUILD/demo/walker.exe")" "$SETUP_WIN" \
-        "$(winpath "$shots")" </dev/null >"$DEMO/walk.log" 2>&1 &
+        "$(winpath "$shots")" ${WALK_LANGUAGE:+"$WALK_LANGUAGE"} </dev/null >"$DEMO/walk.log" 2>&1 &
     local walk_pid=$!
     local deadline=$((SECONDS + 180))
     while [ ! -e "$shots/walk.ok" ] && [ ! -e "$shots/walk.failed" ]; do
@@ -105,27 +105,46 @@ walk() {  # shots-folder
     return 1
 }
 
-echo "== scripted walk under Xvfb"
-rm -rf "$SHOTS"
-walk_ok=1
-walk "$SHOTS" || walk_ok=0
-TARGET="$DRIVE_C/${COPIES[1]}"
-INSTALLED="$(cd "$TARGET" && find Addons Resource -type f | sort)"
-# The same walk on a 144 DPI screen (150 %), from fresh copies.
-if [ "$walk_ok" = 1 ]; then
-    echo "== the same walk at 144 DPI"
-    set_dpi 144
-    prepare_copies >/dev/null
-    walk "$SHOTS/144dpi" || walk_ok=0
+demo() {
+    assemble
+    local interactive=0
+    if [ -n "${DISPLAY:-}" ]; then interactive=1; fi
+    # Whatever display an earlier demo run used is dropped, so this run takes the right one.
+    "${ENV[@]}" stop >/dev/null 2>&1 || true
+    "${ENV[@]}" start
     set_dpi 96
-fi
-"${ENV[@]}" stop >/dev/null 2>&1 || true
+    prepare_copies
+    if [ "$interactive" = 1 ]; then
+        echo "== running the wizard on $DISPLAY (close it to end the demo)"
+        "${ENV[@]}" run "$SETUP_WIN"
+        exit 0
+    fi
 
-if [ "$walk_ok" = 1 ]; then
-    echo "== the walk went through every page; screenshots in $SHOTS (at 144 DPI in $SHOTS/144dpi):"
-    ls "$SHOTS"/*.png "$SHOTS"/144dpi/*.png | sed 's/^/   /'
-    echo "== installed into C:\\${COPIES[1]//\//\\}:"
-    sed 's/^/   /' <<<"$INSTALLED"
-    exit 0
-fi
-exit 1
+    echo "== scripted walk under Xvfb"
+    rm -rf "$SHOTS"
+    local walk_ok=1
+    walk "$SHOTS" || walk_ok=0
+    local target="$DRIVE_C/${COPIES[1]}"
+    local installed
+    installed="$(cd "$target" && find Addons Resource -type f | sort)"
+    # The same walk on a 144 DPI screen (150 %), from fresh copies.
+    if [ "$walk_ok" = 1 ]; then
+        echo "== the same walk at 144 DPI"
+        set_dpi 144
+        prepare_copies >/dev/null
+        walk "$SHOTS/144dpi" || walk_ok=0
+        set_dpi 96
+    fi
+    "${ENV[@]}" stop >/dev/null 2>&1 || true
+
+    if [ "$walk_ok" = 1 ]; then
+        echo "== the walk went through every page; screenshots in $SHOTS (at 144 DPI in $SHOTS/144dpi):"
+        ls "$SHOTS"/*.png "$SHOTS"/144dpi/*.png | sed 's/^/   /'
+        echo "== installed into C:\\${COPIES[1]//\//\\}:"
+        sed 's/^/   /' <<<"$installed"
+        exit 0
+    fi
+    exit 1
+}
+
+if [ "${BASH_SOURCE[0]}" = "$0" ]; then demo; fi
