@@ -2,7 +2,8 @@
 # The one test command: installs what is missing, builds both Windows builds
 # (setup.exe and packcheck.exe), runs the Wine suite under CTest on each (the
 # shipped PE32 build first, through qemu where the kernel cannot run 32-bit
-# code), builds the native packcheck and checks the demo package with it, then
+# code), builds the native packcheck and checks the demo package with it, tries
+# packages in the real wizard with try.sh, then
 # the native sanitizer suite (with packcheck's corpus) and a bounded fuzzing pass.
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
@@ -24,5 +25,7 @@ echo "== setup.exe rebuilt from clean folders, compared byte for byte"
 if ! "$ROOT/scripts/check-reproducible.sh" i686; then failed=1; fi
 echo "== packcheck as a native Linux program, on the demo package"
 if ! "$ROOT/scripts/packcheck.sh" "$ROOT/demo/package" --strict; then failed=1; fi
+echo "== try.sh on the demo package and on a corpus package, against packcheck's prediction"
+if ! bash "$ROOT/tests/try/try-test.sh"; then failed=1; fi
 "$ROOT/scripts/native-test.sh"
 exit $failed
