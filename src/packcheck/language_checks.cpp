@@ -47,7 +47,7 @@ void CheckLanguageFile(SetupCheck& check, const std::string& name, const Package
     for (size_t i = 1; i < file->lines.size(); ++i) {
         const std::string& line = file->lines[i];
         int number = static_cast<int>(i + 1);
-        if (line.empty() && i < lastMessage && messages < LanguageMessageLines) {
+        if (line.empty() && i < lastMessage && messages < MessageLineCount()) {
             // A blank line is no message line: it leaves no message empty, it moves the rest up.
             size_t next = i + 1;
             while (IsSkippedLanguageLine(file->lines[next])) ++next;
