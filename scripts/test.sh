@@ -27,5 +27,7 @@ echo "== packcheck as a native Linux program, on the demo package"
 if ! "$ROOT/scripts/packcheck.sh" "$ROOT/demo/package" --strict; then failed=1; fi
 echo "== try.sh on the demo package and on a corpus package, against packcheck's prediction"
 if ! bash "$ROOT/tests/try/try-test.sh"; then failed=1; fi
+echo "== the package guide's and the README's examples"
+if ! python3 "$ROOT/tests/packcheck/guide-examples.py" "$ROOT/docs/package-guide.md" "$ROOT/README.md"; then failed=1; fi
 "$ROOT/scripts/native-test.sh"
 exit $failed
