@@ -91,11 +91,13 @@ Snapshot TakeSnapshot(const std::string& root) {
 // indent, the record section's diff lines as they are.
 std::map<std::string, std::vector<std::string>> ReportSections(const std::string& output) {
     static const std::set<std::string> titles{"Before installing:", "Files deleted:", "Files copied:", "Folders created:",
-                                              "Uninstall record:", "Components entry:", "Stamps:"};
+                                              "Uninstall record:", "Components entry:", "Stamps:",
+                                              "Links in the target:"};
     std::map<std::string, std::vector<std::string>> sections;
     std::string section;
     for (const auto& line : SplitTextLines(output)) {
-        if (titles.count(line) || line.rfind("Result: ", 0) == 0 || line.find(" errors, ") != std::string::npos) {
+        if (titles.count(line) || line.rfind("Result: ", 0) == 0 || line.rfind("Space: ", 0) == 0 ||
+            line.find(" errors, ") != std::string::npos) {
             section = line;
             sections[section];
         } else if (!section.empty()) {
