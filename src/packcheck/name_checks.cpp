@@ -9,8 +9,8 @@
 
 namespace {
 
-// Edits between the two texts, a swap of neighbours counting as one; stops
-// counting past 2, which is all the caller asks.
+// Edits between the two texts, a swap of neighbours counting as one; 3 at
+// once for lengths further apart, as the caller only asks for 1.
 int SlipDistance(const std::string& a, const std::string& b) {
     if (a.size() > b.size() + 2 || b.size() > a.size() + 2) return 3;
     std::vector<std::vector<int>> d(a.size() + 1, std::vector<int>(b.size() + 1));

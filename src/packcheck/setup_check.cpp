@@ -81,8 +81,8 @@ std::optional<SetupTextFile> LoadSetupFile(SetupCheck& check, const std::string&
     return SetupTextFile{name, SplitTextLines(*bytes)};
 }
 
-void NoteBlankLines(SetupCheck& check, const SetupTextFile& file, const std::string& meaning, size_t first) {
-    for (size_t i = first; i < file.lines.size(); ++i) {
+void NoteBlankLines(SetupCheck& check, const SetupTextFile& file, const std::string& meaning) {
+    for (size_t i = 0; i < file.lines.size(); ++i) {
         if (file.lines[i].empty()) check.Add(file.name, static_cast<int>(i + 1), Severity::Note, "blank line: " + meaning);
     }
 }

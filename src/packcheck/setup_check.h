@@ -36,8 +36,8 @@ enum class Opening { AfterTest, Direct };
 // nothing when setup would not read it (absent, or dated before 1980 and
 // tested first, which is reported) or it cannot be read (reported).
 std::optional<SetupTextFile> LoadSetupFile(SetupCheck& check, const std::string& name, Opening opening);
-// Notes for empty lines (what one does is `meaning`) from line `first` on.
-void NoteBlankLines(SetupCheck& check, const SetupTextFile& file, const std::string& meaning, size_t first = 0);
+// Notes for empty lines (what one does is `meaning`).
+void NoteBlankLines(SetupCheck& check, const SetupTextFile& file, const std::string& meaning);
 // Notes for lines that repeat an earlier non-empty line.
 void NoteRepeatedLines(SetupCheck& check, const SetupTextFile& file);
 // True when all the bytes form UTF-8 and some character takes several bytes.
