@@ -137,7 +137,7 @@ std::vector<std::string> ComponentsReport(const DryRunFiles& files, const Packag
 }  // namespace
 
 DryRunReport DryRun(const FolderTree& setup, const FolderTree& target, const Package& package,
-                    std::optional<unsigned long long> freeBytes) {
+                    std::optional<unsigned long long> freeBytes, bool running) {
     DryRunFiles files(setup, target);
     NoProgress progress;
     bool ok = RunInstall(setup.root, target.root, package, files, progress);
@@ -166,6 +166,10 @@ DryRunReport DryRun(const FolderTree& setup, const FolderTree& target, const Pac
     }
     std::vector<std::string> out;
     std::vector<std::string> before{TargetVerdict(setup, target, package, stops)};
+    if (running) {
+        stops.push_back(package.PackExeName + " runs from the target now: setup waits until the program is closed");
+        before.push_back(stops.back());
+    }
     before.push_back(StampVerdict(target, package, stops));
     Section(out, "Before installing", before);
     Section(out, "Files deleted", deleted);

@@ -19,6 +19,7 @@ struct DryRunReport {
     std::vector<std::string> stops;
 };
 
-// `freeBytes`: what the target's volume has free (nothing when unknown).
+// `freeBytes`: what the target's volume has free (nothing when unknown);
+// `running`: the target program runs from the folder now.
 DryRunReport DryRun(const FolderTree& setup, const FolderTree& target, const Package& package,
-                    std::optional<unsigned long long> freeBytes = std::nullopt);
+                    std::optional<unsigned long long> freeBytes = std::nullopt, bool running = false);

@@ -1,12 +1,14 @@
 // The disk under packcheck, one implementation per platform: the C++ library's
 // file system on Linux (names seen in Windows-1251 as setup sees them on a
 // Russian system), the ANSI API on Windows (MinGW's library would take narrow
-// names in another code page). Also the console's text encoding.
+// names in another code page). Also the console's text encoding and the
+// running programs.
 #pragma once
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "base/package.h"
 #include "packcheck/folder_tree.h"
 
 // Every file and folder below the root, parents before their contents; false
@@ -19,6 +21,9 @@ std::optional<std::string> ReadWholeFile(const std::string& root, const std::str
 bool CanWriteOnDisk(const std::string& root, const std::string& diskName, bool folder);
 // Free bytes for this process on the folder's volume; nothing when unknown.
 std::optional<unsigned long long> FreeBytesOnVolume(const std::string& folder);
+// Setup's own running check: a window of the package's class whose process
+// runs the folder's executable. Always false on Linux, which runs no such program.
+bool TargetRunsFrom(const Package& package, const std::string& folder);
 
 // Separator between the folder given on the command line and the names below it.
 extern const char NativeSeparator;

@@ -94,6 +94,8 @@ std::optional<unsigned long long> FreeBytesOnVolume(const std::string& folder) {
     return static_cast<unsigned long long>(volume.f_bavail) * volume.f_frsize;
 }
 
+bool TargetRunsFrom(const Package&, const std::string&) { return false; }
+
 void PrepareConsole() {}
 
 std::string ConsoleText(const std::string& ansi) {

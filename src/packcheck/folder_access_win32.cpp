@@ -5,6 +5,7 @@
 #include "base/files.h"
 #include "base/handles.h"
 #include "base/paths.h"
+#include "driver/running_check.h"
 #include "packcheck/folder_access.h"
 
 const char NativeSeparator = '\\';
@@ -70,6 +71,8 @@ std::optional<unsigned long long> FreeBytesOnVolume(const std::string& folder) {
     if (!GetDiskFreeSpaceExA(folder.c_str(), &available, nullptr, nullptr)) return std::nullopt;
     return available.QuadPart;
 }
+
+bool TargetRunsFrom(const Package& package, const std::string& folder) { return IsTargetRunning(package, folder); }
 
 void PrepareConsole() { SetConsoleOutputCP(GetACP()); }
 

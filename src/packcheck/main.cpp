@@ -38,7 +38,8 @@ DryRunReport RunDry(const FolderTree& setup, const FolderTree& target) {
     const TreeEntry* entry = setup.Find(SourcePackIni);
     auto bytes = entry ? setup.Read(*entry) : std::nullopt;
     if (!bytes) return {{"Dry run: none, setup stops without " + std::string(SourcePackIni)}, {}};
-    return DryRun(setup, target, ParsePackIni(SplitTextLines(*bytes)), FreeBytesOnVolume(target.root));
+    Package package = ParsePackIni(SplitTextLines(*bytes));
+    return DryRun(setup, target, package, FreeBytesOnVolume(target.root), TargetRunsFrom(package, target.root));
 }
 
 }  // namespace

@@ -204,7 +204,8 @@ TEST(DryRunFiles, PlacesTheProcessCannotWriteFailTheRun) {
     }
 }
 
-// The space check: every byte the run writes against the volume's free bytes.
+// The checks before any change: the folder, the running program, and the space
+// (every byte the run writes against the volume's free bytes).
 TEST(DryRun, PredictsTheSpaceCheckAndStopsWhatSetupWouldStop) {
     const Files setup{{"Source\\Script_Copy.ini", "Maps\\a.map\r\n"}, {"Source\\PACK\\Maps\\a.map", std::string(5000, 'a')},
                       {"Source\\Versions.ini", "1.2\r\n"}};
@@ -224,4 +225,7 @@ TEST(DryRun, PredictsTheSpaceCheckAndStopsWhatSetupWouldStop) {
     ASSERT_EQ(full.stops.size(), 2u);
     EXPECT_EQ(full.stops[1], "5025 bytes to write, but the target's volume has only 5024 bytes free: setup says so "
                              "and changes nothing");
+    DryRunReport running = DryRun(setupTree, targetTree, package, 5025, true);
+    ASSERT_EQ(running.stops.size(), 2u);
+    EXPECT_EQ(running.stops[1], "quill.exe runs from the target now: setup waits until the program is closed");
 }
