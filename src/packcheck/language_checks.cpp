@@ -1,4 +1,6 @@
 // The checks of the language files and of the about text each language shows.
+#include <iterator>
+
 #include "base/package_layout.h"
 #include "lang/about_text.h"
 #include "lang/catalogue.h"
@@ -6,6 +8,27 @@
 #include "packcheck/setup_check.h"
 
 namespace {
+
+// Where each message line shows, in the order of the catalogue's lines.
+const char* const MessagePlaces[] = {
+    "the exit question", "the exit question's caption", "the Next button", "the running box, paragraph 1",
+    "the running box, paragraph 2", "the newer-version box", "the install-again question",
+    "the launch question's caption", "the folder page header", "the progress page header",
+    "the folder page text, paragraph 1", "the folder page text, paragraph 2", "the folder page text, paragraph 3",
+    "the folder chooser prompt", "the warnings' caption", "the not-in-folder box", "the version-does-not-fit box",
+    "the launch question", "the success box", "the result boxes' caption", "the failure box", "the copy list header",
+    "the other-copies box", "the folder-found box, line 1", "the folder-found box, line 2", "the Back button",
+    "the elapsed time label", "the Exit button", "the about page header", "the missing-package box",
+    "the file-in-use box", "the disk-space box", "the access-denied box",
+};
+
+// "message N (where it shows)".
+std::string MessageShown(int number) {
+    std::string text = "message " + std::to_string(number);
+    if (number >= 1 && number <= static_cast<int>(std::size(MessagePlaces)))
+        text += std::string(" (") + MessagePlaces[number - 1] + ")";
+    return text;
+}
 
 // What is wrong with a template, in words.
 std::string TemplateProblem(const TemplateFault& fault) {
@@ -53,8 +76,8 @@ void CheckLanguageFile(SetupCheck& check, const std::string& name, const Package
             while (IsSkippedLanguageLine(file->lines[next])) ++next;
             check.Add(name, number, Severity::Error,
                       "blank line among the message lines: setup skips it, so the messages from line " +
-                          std::to_string(next + 1) + " on move up by one: the text there shows as message " +
-                          std::to_string(messages + 1) + " instead of " + std::to_string(messages + 2) +
+                          std::to_string(next + 1) + " on move up by one: the text meant for " +
+                          MessageShown(messages + 2) + " shows as " + MessageShown(messages + 1) +
                           ", and every later text on the wrong control; a message cannot be empty: remove the "
                           "line, or write one blank for a message that shows nothing");
             blankReported[i] = true;
