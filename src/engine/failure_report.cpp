@@ -40,6 +40,7 @@ std::string FailureDetails(const InstallFailure& failure, const std::string& tar
     std::string details;
     if (!failure.path.empty()) details += "\r\n\r\n" + PathForUser(failure.path, target);
     if (!failure.reason.empty()) details += (details.empty() ? "\r\n\r\n" : "\r\n") + failure.reason;
-    if (IsAccessDeniedCode(failure.code) && !accessDeniedAdvice.empty()) details += "\r\n\r\n" + accessDeniedAdvice;
+    if (IsAccessDeniedCode(failure.code) && !accessDeniedAdvice.empty())
+        details += "\r\n\r\n" + accessDeniedAdvice + "\r\n" + target;
     return details;
 }

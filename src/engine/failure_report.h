@@ -26,6 +26,6 @@ InstallFailure WithRefusalCode(InstallFailure failure, const InstallFailure& ref
 std::string PathForUser(const std::string& path, const std::string& target);
 
 // The lines below the failure box's first line: a blank line, the file, the
-// reason, and for access denied a blank line and `accessDeniedAdvice`.
+// reason, and for access denied a blank line, `accessDeniedAdvice` and the target.
 std::string FailureDetails(const InstallFailure& failure, const std::string& target,
                            const std::string& accessDeniedAdvice);

@@ -93,7 +93,7 @@ TEST_F(InUse, ARefusalForAnotherReasonIsNeverAskedAbout) {
     InstallFailure told = WithRefusalCode(failure, retry.lastRefusal());
     EXPECT_EQ(told.code, AccessDenied);
     EXPECT_EQ(FailureDetails({told.path, "Access is denied.", told.code}, target, "Run setup as an administrator."),
-              "\r\n\r\nData\\a.txt\r\nAccess is denied.\r\n\r\nRun setup as an administrator.");
+              "\r\n\r\nData\\a.txt\r\nAccess is denied.\r\n\r\nRun setup as an administrator.\r\nC:\\Game");
 }
 
 TEST(FailureReport, PathsAreShownRelativeToTheTargetOnlyWhenTheyLieBelowIt) {
