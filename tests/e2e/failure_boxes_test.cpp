@@ -78,13 +78,7 @@ TEST_F(FailureBox, CancelOnAFileInUseFailsTheRunLeavingTheTargetAndNoOtherCopies
     TreeBytes before = TreeOf(second);
     HANDLE held = HoldWithoutSharing(second + "\\Resource\\Uninstall.ini");
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    Start();
-    ASSERT_TRUE(WaitForHeader("О пакете:"));
-    ClickButton(main, CmdNext);
-    ASSERT_TRUE(WaitFor([&] { return List(CmdCopyList) != nullptr; }));
-    ClickListItem(main, CmdCopyList, 1);
-    ClickButton(main, CmdNext);
-    EXPECT_NE(AnswerBox(process.pid(), IDOK).text.find(second), std::string::npos);
+    PickListedCopy(1, second);
     BoxSeen inUse = AnswerBox(process.pid(), IDCANCEL);
     EXPECT_EQ(FirstLine(inUse.text), FileInUseText);
     std::string result = FinishFromResultBox();

@@ -154,6 +154,16 @@ void WizardRun::FinishAfterInstall(bool otherCopiesNotice, bool launch) {
     EXPECT_EQ(process.waitExit(), 0);
 }
 
+void WizardRun::PickListedCopy(int index, const std::string& folder) {
+    Start();
+    ASSERT_TRUE(WaitForHeader("О пакете:"));
+    ClickButton(main, CmdNext);
+    ASSERT_TRUE(WaitFor([&] { return List(CmdCopyList) != nullptr; }));
+    ClickListItem(main, CmdCopyList, index);
+    ClickButton(main, CmdNext);
+    EXPECT_NE(AnswerBox(process.pid(), IDOK).text.find(folder), std::string::npos);
+}
+
 void WizardRun::CancelAtReinstallQuestion() {
     BoxSeen question = AnswerBox(process.pid(), IDCANCEL);
     EXPECT_EQ(question.text, "Этот компонент уже установлен в программу, перезаписать его ещё раз?");

@@ -57,6 +57,9 @@ protected:
     // The rest of a run after the install: the result box, Exit confirmed, the
     // other-copies notice when expected, the launch question; checks exit code 0.
     void FinishAfterInstall(bool otherCopiesNotice, bool launch);
+    // Starts setup.exe and picks copy `index` from the copy list after the
+    // about page; the folder-found box must name `folder`.
+    void PickListedCopy(int index, const std::string& folder);
     // Ends a run at the reinstall question by cancelling it.
     void CancelAtReinstallQuestion();
     // Starts setup.exe in the setup folder and takes it past the about page and
