@@ -21,7 +21,7 @@ std::string SystemErrorText(unsigned long code) {
     return text;
 }
 
-static FileError LastFileError(const std::string& path) {
+FileError LastFileError(const std::string& path) {
     DWORD code = GetLastError();
     return FileError(path, SystemErrorText(code), code);
 }

@@ -7,11 +7,6 @@
 #include "base/text_file.h"
 #include "engine/file_ops.h"
 
-static FileError LastError(const std::string& path) {
-    DWORD code = GetLastError();
-    return FileError(path, SystemErrorText(code), code);
-}
-
 bool DiskFiles::FileIsPresent(const std::string& path) {
     long long size = -1;
     bool present = ::FileIsPresent(path, &size);
@@ -74,13 +69,13 @@ void DiskFiles::KeepAttributes(const std::string& from, const std::string& to) {
 void DiskFiles::AppendJournal(const std::string& path, const std::string& bytes) {
     if (!journal_.valid()) {
         journal_.reset(OpenFilePath(path, GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN));
-        if (!journal_.valid()) throw LastError(path);
+        if (!journal_.valid()) throw LastFileError(path);
         SetFilePointer(journal_.get(), 0, nullptr, FILE_END);
     }
     DWORD wrote = 0;
     if (!WriteFile(journal_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &wrote, nullptr) ||
         wrote != bytes.size() || !FlushFileBuffers(journal_.get())) {
-        throw LastError(path);
+        throw LastFileError(path);
     }
 }
 
@@ -88,11 +83,11 @@ std::string DiskFiles::ReadJournal(const std::string& path) {
     // Opened without sharing: the journal of a run still at work (another
     // setup.exe on the same target) holds it open, and must not be undone.
     FileHandle file(OpenFilePath(path, GENERIC_READ, 0, OPEN_EXISTING, 0));
-    if (!file.valid()) throw LastError(path);
+    if (!file.valid()) throw LastFileError(path);
     std::string bytes;
     char chunk[4096];
     for (DWORD got = 0;; bytes.append(chunk, got)) {
-        if (!ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr)) throw LastError(path);
+        if (!ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr)) throw LastFileError(path);
         if (got == 0) return bytes;
     }
 }
