@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "base/handles.h"
 #include "base/files.h"
+#include "base/handles.h"
 #include "base/system_library.h"
 
 // The three version.dll calls. The library is not a known DLL, so it is bound
