@@ -12,10 +12,13 @@ set(PURE_SOURCES
     src/discovery/found_copies.cpp
     src/discovery/stamp_decision.cpp
     src/discovery/version_match.cpp
+    src/engine/failure_report.cpp
+    src/engine/in_use_retry.cpp
     src/engine/install_files.cpp
     src/engine/install_journal.cpp
     src/engine/install_run.cpp
     src/engine/script_safety.cpp
+    src/engine/space_need.cpp
     src/engine/uninstall_merge.cpp
     src/engine/uninstall_records.cpp
     src/packcheck/dry_run.cpp
@@ -50,6 +53,7 @@ set(PURE_TESTS
     tests/engine/script_safety_test.cpp
     tests/engine/install_run_test.cpp
     tests/engine/install_journal_test.cpp
+    tests/engine/failure_report_test.cpp
     tests/engine/memory_files.cpp
     tests/packcheck/diff_apply.cpp
     tests/packcheck/dry_run_test.cpp

@@ -21,8 +21,9 @@ std::string SystemErrorText(unsigned long code) {
     return text;
 }
 
-static FileError LastFileError(const std::string& path) {
-    return FileError(path, SystemErrorText(GetLastError()));
+FileError LastFileError(const std::string& path) {
+    DWORD code = GetLastError();
+    return FileError(path, SystemErrorText(code), code);
 }
 
 std::string ReadFileBytes(const std::string& path) {
@@ -95,7 +96,7 @@ static void ReplaceFileWith(const std::string& path, ContentsWriter write, const
     // Windows refuses to rename over a read-only file, Wine does not: the same
     // answer everywhere.
     if (old != INVALID_FILE_ATTRIBUTES && (old & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
-        throw FileError(path, SystemErrorText(ERROR_ACCESS_DENIED));
+        throw FileError(path, SystemErrorText(ERROR_ACCESS_DENIED), ERROR_ACCESS_DENIED);
     DWORD attributes = old == INVALID_FILE_ATTRIBUTES ? 0 : old & KeptAttributes;
     std::string temporary = ReplacementPath(path);
     DeletePath(temporary);  // left by a run that was killed before its rename
@@ -113,7 +114,7 @@ static void ReplaceFileWith(const std::string& path, ContentsWriter write, const
     }
     if (!replaced) {
         DeletePath(temporary);
-        throw FileError(path, SystemErrorText(error));
+        throw FileError(path, SystemErrorText(error), error);
     }
 }
 

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/failure.h"
 #include "base/text_lines.h"
 
 std::string ReadFileBytes(const std::string& path);
@@ -29,3 +30,5 @@ void WriteTextLineStream(const std::string& path,
 
 // The system's text for an error code, without the trailing line break.
 std::string SystemErrorText(unsigned long code);
+// The failure for a file the system refused just now: its words and its code.
+FileError LastFileError(const std::string& path);

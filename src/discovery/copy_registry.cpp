@@ -46,11 +46,15 @@ TCopyRecord ReadCopyRecord(const std::string& recordPath) {
 // offline) is kept: other programs made its record, and this one cannot make
 // it again. Only a copy whose root is there and whose file is not is gone.
 // The root is asked first: its file would only wait for the same time-out.
+// A file that cannot be read right now (a scanner or a backup holding it) is
+// kept too: only a version read and found different makes a record stale.
 static bool IsStale(const TCopyRecord& record, RootReachability& roots) {
     if (record.ExePatch.empty()) return true;
     if (!roots.IsReachable(record.ExePatch)) return false;
     if (!FileIsPresent(record.ExePatch)) return true;
-    return !VersionsMatch(record.Version, GetFileVersionString(record.ExePatch));
+    std::string version;
+    if (!ReadFileVersionNow(record.ExePatch, version)) return false;
+    return !VersionsMatch(record.Version, version);
 }
 
 static bool IsGivenRecord(const TCopyRecord& record, const std::string& exePath, const std::string& programName,

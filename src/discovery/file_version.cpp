@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "base/files.h"
+#include "base/handles.h"
 #include "base/system_library.h"
 
 // The three version.dll calls. The library is not a known DLL, so it is bound
@@ -57,4 +59,17 @@ std::string GetFileVersionString(const std::string& path) {
     size_t n = 0;
     while (text + n < end && text[n] != '\0') ++n;
     return std::string(text, n);
+}
+
+bool ReadFileVersionNow(const std::string& path, std::string& version) {
+    FileHandle file(OpenFilePath(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 OPEN_EXISTING, 0));
+    if (!file.valid()) {
+        DWORD error = GetLastError();
+        if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_ACCESS_DENIED)
+            return false;
+    }
+    file.reset();
+    version = GetFileVersionString(path);
+    return true;
 }

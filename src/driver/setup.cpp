@@ -11,10 +11,12 @@
 #include "discovery/copy_registry.h"
 #include "discovery/stamp_decision.h"
 #include "discovery/version_lists.h"
+#include "driver/failure_boxes.h"
 #include "driver/pack_files.h"
 #include "driver/running_check.h"
 #include "driver/stamps.h"
 #include "engine/disk_files.h"
+#include "engine/in_use_retry.h"
 #include "engine/install_run.h"
 #include "lang/catalogue.h"
 #include "lang/language_files.h"
@@ -150,10 +152,22 @@ void RunStages(SetupRun& run, Wizard& wizard) {
     if (!StampsAllowInstall(run)) return;
     // Exit stays usable behind the owner-less boxes above; once confirmed, nothing is installed.
     if (wizard.WindowClosed) return;
-    bool finished = wizard.ShowInstallPage([&](InstallProgress& progress) {
-        return RunTransactedInstall(run.setupFolder, run.ChosenFolder, run.package, files, files, progress);
-    });
-    if (finished) AskClosingQuestions(run, offerOtherCopies);
+    if (!EnoughSpaceForRun(run.texts, run.setupFolder, run.ChosenFolder, run.package)) return;
+    // A file another program holds gets a Retry before the run fails on it.
+    InUseRetry disk(files, files, [] { return GetLastError(); },
+                    [&](const std::string& path) { return AskRetryFileInUse(run.texts, run.ChosenFolder, path); });
+    InstallOutcome outcome = InstallOutcome::Abandoned;
+    InstallFailure failure;
+    bool finished = wizard.ShowInstallPage(
+        [&](InstallProgress& progress) {
+            outcome = RunTransactedInstall(run.setupFolder, run.ChosenFolder, run.package, disk, disk, progress,
+                                           nullptr, &failure);
+            return outcome;
+        },
+        [&] { return InstallFailureDetails(run.texts, run.ChosenFolder, failure, disk.lastRefusal()); });
+    // The other copies are worth a word only after a success; the target is
+    // as it was after a failure, so its program may still be started.
+    if (finished) AskClosingQuestions(run, offerOtherCopies && outcome == InstallOutcome::Installed);
 }
 
 }  // namespace
@@ -175,6 +189,10 @@ int RunSetup() {
     if (!CheckOsVersion()) return 0;
     SetupRun run;
     run.setupFolder = FolderOf(OwnExecutablePath());
+    // Started alone (out of an archive, say): a plain box in the built-in language, not a raw path.
+    Catalogue builtIn;
+    SetRussianTexts(builtIn, "", false);
+    if (!PackagePresentOrSay(builtIn, run.setupFolder)) return 1;
     InitStartupState(run);
     Wizard wizard(run.setupFolder, run.package, run.texts, run.ChosenFolder,
                   std::string(ProductName) + " " + ProductVersion);

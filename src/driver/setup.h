@@ -5,5 +5,6 @@
 
 bool CheckOsVersion();
 // The whole run; returns the exit code (0, also for a refused system or a
-// closed window). A failure that escapes it is the caller's to report.
+// closed window; 1 when the package is missing beside setup.exe). A failure
+// that escapes it is the caller's to report.
 int RunSetup();

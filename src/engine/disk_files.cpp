@@ -69,13 +69,13 @@ void DiskFiles::KeepAttributes(const std::string& from, const std::string& to) {
 void DiskFiles::AppendJournal(const std::string& path, const std::string& bytes) {
     if (!journal_.valid()) {
         journal_.reset(OpenFilePath(path, GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN));
-        if (!journal_.valid()) throw FileError(path, SystemErrorText(GetLastError()));
+        if (!journal_.valid()) throw LastFileError(path);
         SetFilePointer(journal_.get(), 0, nullptr, FILE_END);
     }
     DWORD wrote = 0;
     if (!WriteFile(journal_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &wrote, nullptr) ||
         wrote != bytes.size() || !FlushFileBuffers(journal_.get())) {
-        throw FileError(path, SystemErrorText(GetLastError()));
+        throw LastFileError(path);
     }
 }
 
@@ -83,11 +83,11 @@ std::string DiskFiles::ReadJournal(const std::string& path) {
     // Opened without sharing: the journal of a run still at work (another
     // setup.exe on the same target) holds it open, and must not be undone.
     FileHandle file(OpenFilePath(path, GENERIC_READ, 0, OPEN_EXISTING, 0));
-    if (!file.valid()) throw FileError(path, SystemErrorText(GetLastError()));
+    if (!file.valid()) throw LastFileError(path);
     std::string bytes;
     char chunk[4096];
     for (DWORD got = 0;; bytes.append(chunk, got)) {
-        if (!ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr)) throw FileError(path, SystemErrorText(GetLastError()));
+        if (!ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr)) throw LastFileError(path);
         if (got == 0) return bytes;
     }
 }

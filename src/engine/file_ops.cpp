@@ -62,7 +62,6 @@ bool PiecewiseCopy(HANDLE from, const BY_HANDLE_FILE_INFORMATION& info, const st
         SetLastError(error);
         return false;
     }
-    if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) SetPathAttributes(destination, info.dwFileAttributes);
     return true;
 }
 
@@ -90,17 +89,42 @@ bool ShellCopyToFolder(const std::string& source, const std::string& folder) {
     return SHFileOperationA(&operation) == 0;
 }
 
+// A copy's destination gets the source's attributes less read-only: a package
+// on a CD or a mounted image must not leave files no later run can replace.
+static void DropReadOnly(const std::string& destination) {
+    DWORD attributes = PathAttributes(destination);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        SetPathAttributes(destination, attributes & ~FILE_ATTRIBUTE_READONLY);
+}
+
+static bool CopyWithFallbacks(const std::string& source, const std::string& destination,
+                              const std::function<bool()>& keepGoing, long long sourceSize, DWORD& copyError);
+
 bool CopyPackageFile(const std::string& source, const std::string& destination, const std::function<bool()>& keepGoing,
                      long long sourceSize) {
+    DWORD copyError = ERROR_SUCCESS;
+    if (CopyWithFallbacks(source, destination, keepGoing, sourceSize, copyError)) {
+        DropReadOnly(destination);
+        return true;
+    }
+    // The system copy's own reason, not that of a later look at the disk.
+    SetLastError(copyError);
+    return false;
+}
+
+static bool CopyWithFallbacks(const std::string& source, const std::string& destination,
+                              const std::function<bool()>& keepGoing, long long sourceSize, DWORD& copyError) {
     // The folders are made only when the copy needs them: most copies go to
     // folders that are there already.
     if (CopyOnce(source, destination, keepGoing, sourceSize)) return true;
-    if (GetLastError() == ERROR_REQUEST_ABORTED) return false;
+    copyError = GetLastError();
+    if (copyError == ERROR_REQUEST_ABORTED) return false;
     std::string folder = FolderOf(destination);
     if (!FolderExists(folder)) {
         if (!CreateFolderTree(folder)) return false;
         if (CopyOnce(source, destination, keepGoing, sourceSize)) return true;
-        if (GetLastError() == ERROR_REQUEST_ABORTED) return false;
+        copyError = GetLastError();
+        if (copyError == ERROR_REQUEST_ABORTED) return false;
     }
     // The shell's copy is the last try, and only into a real folder, for a
     // destination that is not there (an old file was moved aside first), within

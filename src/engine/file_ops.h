@@ -9,7 +9,8 @@
 // could not replace is a failure). `keepGoing`, when set, runs between pieces
 // of the copy; false cancels it. Paths too long for the ANSI functions are
 // copied with the wide-character ones. `sourceSize`: the source's size when
-// known already, else -1.
+// known already, else -1. The copy never keeps the source's read-only
+// attribute; a failed one leaves the system copy's error as the last error.
 bool CopyPackageFile(const std::string& source, const std::string& destination,
                      const std::function<bool()>& keepGoing = nullptr, long long sourceSize = -1);
 

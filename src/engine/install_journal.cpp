@@ -10,6 +10,7 @@
 namespace {
 
 const char AccessDenied[] = "Access is denied.";
+const unsigned long AccessDeniedCode = 5;  // the system's, so the user is told what to do
 
 const char* KindWord(JournalEntry::Kind kind) {
     switch (kind) {
@@ -177,7 +178,7 @@ void InstallTransaction::AnnounceFolders(const std::string& folder) {
             break;
         }
         // A file where a folder must go: the copy cannot be made, and the file stays.
-        if (entry != JournalDisk::Entry::None) throw FileError(level, AccessDenied);
+        if (entry != JournalDisk::Entry::None) throw FileError(level, AccessDenied, AccessDeniedCode);
         missing.push_back(level);
         Relative(level);
     }
@@ -194,7 +195,7 @@ void InstallTransaction::MakeFolders(const std::string& folder) {
     if (disk_.EntryAt(folder) != JournalDisk::Entry::Folder) {
         if (key != AsciiLower(target_)) MakeFolders(FolderOf(folder));
         if (!disk_.MakeFolder(folder) && disk_.EntryAt(folder) != JournalDisk::Entry::Folder)
-            throw FileError(folder, AccessDenied);
+            throw FileError(folder, AccessDenied, AccessDeniedCode);
     }
     present_.insert(key);
 }
@@ -216,7 +217,7 @@ void InstallTransaction::AnnounceFile(const std::string& path, bool withFolders)
     std::string relative = Relative(path);
     switch (disk_.EntryAt(path)) {
         case JournalDisk::Entry::Folder:
-        case JournalDisk::Entry::ReadOnlyFile: throw FileError(path, AccessDenied);
+        case JournalDisk::Entry::ReadOnlyFile: throw FileError(path, AccessDenied, AccessDeniedCode);
         case JournalDisk::Entry::File: {
             std::string aside = FreeAsideName(path);
             Log({JournalEntry::Kind::Aside, relative, Relative(aside)});

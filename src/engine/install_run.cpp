@@ -1,9 +1,11 @@
 #include "engine/install_run.h"
 
+#include <exception>
 #include <functional>
 #include <utility>
 #include <vector>
 
+#include "base/failure.h"
 #include "base/paths.h"
 #include "engine/script_safety.h"
 #include "engine/uninstall_records.h"
@@ -191,8 +193,22 @@ bool RunInstall(const std::string& setupFolder, const std::string& target, const
     }
 }
 
+// What the user is told of a failure that ended the run; called in a handler.
+static void NoteFailure(InstallFailure* failure) {
+    if (!failure) return;
+    try {
+        throw;
+    } catch (const FileError& error) {
+        *failure = {error.path, error.reason, error.code};
+    } catch (const std::exception& error) {
+        *failure = {"", error.what(), 0};
+    } catch (...) {
+    }
+}
+
 InstallOutcome RunTransactedInstall(const std::string& setupFolder, const std::string& target, const Package& package,
-                                    InstallFiles& files, JournalDisk& disk, InstallProgress& progress, int* flushes) {
+                                    InstallFiles& files, JournalDisk& disk, InstallProgress& progress, int* flushes,
+                                    InstallFailure* failure) {
     bool installed = false;
     try {
         InstallTransaction transaction(files, disk, target);
@@ -205,12 +221,14 @@ InstallOutcome RunTransactedInstall(const std::string& setupFolder, const std::s
             // Whatever ended the run (a commit mark that could not be written
             // included), what it changed goes back.
             installed = false;
+            NoteFailure(failure);
         }
         files.WatchCopies(nullptr);
         if (!installed) transaction.Undo();
         if (flushes) *flushes = transaction.flushes();
     } catch (...) {
         installed = false;  // a journal nobody finished: nothing was changed
+        NoteFailure(failure);
     }
     if (installed) return InstallOutcome::Installed;
     return progress.KeepAlive() ? InstallOutcome::Failed : InstallOutcome::Abandoned;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/package.h"
+#include "engine/failure_report.h"
 #include "engine/install_files.h"
 #include "engine/install_journal.h"
 
@@ -37,10 +38,11 @@ bool RunInstall(const std::string& setupFolder, const std::string& target, const
 // failure of any kind (a copy or a write that fails, memory) or the user
 // abandoning it ends the run and puts every change back before it returns.
 // A journal nobody finished fails the run before anything is changed.
-// `flushes` (when given) receives the number of journal flushes.
+// `flushes` (when given) receives the number of journal flushes; `failure`
+// (when given) what the run failed on, for the user.
 InstallOutcome RunTransactedInstall(const std::string& setupFolder, const std::string& target, const Package& package,
                                     InstallFiles& files, JournalDisk& disk, InstallProgress& progress,
-                                    int* flushes = nullptr);
+                                    int* flushes = nullptr, InstallFailure* failure = nullptr);
 
 // True when PackBaseFolder and PackName name a folder inside the target: not
 // absolute, no drive or stream colon, no ".." that climbs out. Pure.

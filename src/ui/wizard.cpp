@@ -274,7 +274,8 @@ std::unique_ptr<InstallPage> Wizard::CreateProgressControls() {
     return progress;
 }
 
-bool Wizard::ShowInstallPage(const std::function<InstallOutcome(InstallProgress&)>& install) {
+bool Wizard::ShowInstallPage(const std::function<InstallOutcome(InstallProgress&)>& install,
+                             const std::function<std::string()>& failureDetails) {
     const PageEntry& page = PageOf(PageId::Install);
     SetHeader(page);
     ApplyButton(NextButton, page.next);
@@ -288,7 +289,8 @@ bool Wizard::ShowInstallPage(const std::function<InstallOutcome(InstallProgress&
     if (outcome == InstallOutcome::Installed) {
         ShowMessageBox(texts_.MsgInstallOk, texts_.CapMessage, MB_SYSTEMMODAL | MB_ICONINFORMATION);
     } else {
-        ShowMessageBox(texts_.MsgInstallFailed, texts_.CapMessage, MB_SYSTEMMODAL | MB_ICONERROR);
+        ShowMessageBox(texts_.MsgInstallFailed + (failureDetails ? failureDetails() : ""), texts_.CapMessage,
+                       MB_SYSTEMMODAL | MB_ICONERROR);
     }
     EnableWindow(ExitButton, TRUE);
     // The page ends at WM_QUIT. A window closed during the run has already

@@ -50,8 +50,10 @@ public:
     PageEnd ShowFolderPage();
     // Runs `install` on the progress page, shows its result box, then waits
     // until the window is closed. False when the user abandoned the run by
-    // closing the window: then no box is shown.
-    bool ShowInstallPage(const std::function<InstallOutcome(InstallProgress&)>& install);
+    // closing the window: then no box is shown. `failureDetails` gives the
+    // lines the failure box shows below its first.
+    bool ShowInstallPage(const std::function<InstallOutcome(InstallProgress&)>& install,
+                         const std::function<std::string()>& failureDetails = nullptr);
 
     // A box owned by the main window (system-modal, like every box).
     int ShowOwnedBox(const std::string& text, const std::string& caption, UINT flags);

@@ -247,3 +247,24 @@ TEST_F(PruneTest, RecordKeysAreFoundWhateverTheirLatinCase) {
     EXPECT_EQ(last, 2);
 }
 
+
+// A scanner or a backup holding the executable without sharing says nothing
+// about the copy's version: its record stays, and the one whose version was
+// read and differs still goes.
+TEST_F(PruneTest, AnExecutableHeldWithoutSharingKeepsItsRecord) {
+    ScratchDir dir;
+    std::string held = InstallTargetCopy("target_v1", dir / "a");
+    std::string moved = InstallTargetCopy("target_v2", dir / "b");
+    WriteCopyRecords({{held, "2.0.0.0", "Quillset"}, {moved, "1.2.3.4", "Quillset"}});
+    HANDLE holder = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    std::string version = "untouched";
+    EXPECT_FALSE(ReadFileVersionNow(held, version));
+    EXPECT_EQ(version, "untouched");
+    PruneCopyRecords("", "", "");
+    CloseHandle(holder);
+    EXPECT_EQ(StoredCount(), 1);
+    EXPECT_EQ(ReadCopyRecord(CopyRecordPath(1)).ExePatch, held);
+    EXPECT_TRUE(ReadFileVersionNow(held, version));
+    EXPECT_EQ(version, "1.2.3.4");
+}

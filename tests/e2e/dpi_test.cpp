@@ -178,3 +178,129 @@ TEST_F(WizardRun, TheWindowScalesWithTheScreensDpi) {
         EXPECT_EQ(run.waitExit(), 0);
     }
 }
+
+namespace {
+
+// The window as the screen shows it, in 24-bit rows bottom-up as a BMP keeps them.
+std::string WindowPixels(HWND window, int& width, int& height) {
+    RECT rect;
+    GetWindowRect(window, &rect);
+    width = rect.right - rect.left;
+    height = rect.bottom - rect.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    GdiFlush();
+    std::string pixels(static_cast<const char*>(bits), static_cast<size_t>((width * 3 + 3) & ~3) * height);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+// Saves the box once its grabs have stayed the same for half a second (the
+// screen shows a window, and its painting, a moment after it is done).
+void SaveShot(HWND window, const std::string& path) {
+    int width = 0, height = 0;
+    std::string last;
+    std::string pixels;
+    DWORD sameSince = GetTickCount();
+    WaitFor([&] {
+        pixels = WindowPixels(window, width, height);
+        if (pixels != last) sameSince = GetTickCount();
+        last = pixels;
+        return GetTickCount() - sameSince >= 500;
+    });
+    BITMAPFILEHEADER file{};
+    BITMAPINFOHEADER header{sizeof header, width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof header;
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+    WriteBytes(path, std::string(reinterpret_cast<const char*>(&file), sizeof file) +
+                         std::string(reinterpret_cast<const char*>(&header), sizeof header) + pixels);
+}
+
+// The box now up, shot under `name`, then answered with `buttonId`.
+void ShootBox(DWORD pid, const std::string& name, int dpi, int buttonId) {
+    HWND box = WaitForTextBox(pid);
+    ASSERT_NE(box, nullptr) << name;
+    SaveShot(box, std::string(TEST_BIN_DIR) + "\\shots\\failure\\" + std::to_string(dpi) + "dpi\\" + name + ".bmp");
+    PressDialogButton(box, buttonId);
+    ASSERT_TRUE(WaitGone(box)) << name;
+}
+
+// Takes a run past the about page (found by its controls: the header's
+// place scales) and the folder-found box of the one recorded copy.
+void BeginInstallAtAnyDpi(SetupProcess& run, const std::string& setupFolder, HWND& window) {
+    StartSetup(run, setupFolder);
+    window = WaitForTopWindow(run.pid(), "myWindow");
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(window) && Children(window).size() == 12; }));
+    ClickButton(window, CmdNext);
+    AnswerBox(run.pid(), IDOK);
+}
+
+}  // namespace
+
+// Each box that says what went wrong, shot at 96 and 144 DPI into the build
+// folder's shots\failure: the package missing, a file in use, the failed run
+// with its file and reason, access denied with what to do, too little room.
+TEST_F(WizardRun, TheFailureBoxesAreShotAt96And144Dpi) {
+    std::string copy = MakeRecordedCopy("Shots");
+    for (int dpi : {96, 144}) {
+        LogPixelsOverride pixels(dpi);
+        ScratchDir alone;
+        SetupProcess lone;
+        StartSetup(lone, alone.path);
+        ShootBox(lone.pid(), "package-missing", dpi, IDOK);
+        EXPECT_EQ(lone.waitExit(), 1);
+
+        HANDLE held = CreateFileA((copy + "\\Resource\\Uninstall.ini").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                  0, nullptr);
+        BeginInstallAtAnyDpi(process, setup.path, main);
+        ShootBox(process.pid(), "file-in-use", dpi, IDCANCEL);
+        ShootBox(process.pid(), "install-failed", dpi, IDOK);
+        CloseHandle(held);
+        ASSERT_TRUE(WaitFor([&] { return Enabled(CmdExit); }));
+        ClickButton(main, CmdExit);
+        AnswerBox(process.pid(), IDYES);
+        AnswerBox(process.pid(), IDNO);
+        EXPECT_EQ(process.waitExit(), 0);
+
+        std::string readOnly = copy + "\\Resource\\DemoPack.cfg";
+        WriteBytes(readOnly, "the user's own\r\n");
+        SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
+        BeginInstallAtAnyDpi(process, setup.path, main);
+        ShootBox(process.pid(), "access-denied", dpi, IDOK);
+        SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(readOnly.c_str());
+        ASSERT_TRUE(WaitFor([&] { return Enabled(CmdExit); }));
+        ClickButton(main, CmdExit);
+        AnswerBox(process.pid(), IDYES);
+        AnswerBox(process.pid(), IDNO);
+        EXPECT_EQ(process.waitExit(), 0);
+
+        // A package file larger than any drive, sparse on the host: the space box.
+        std::string huge = setup / "Source\\PACK\\Data\\huge.dat";
+        HANDLE file = CreateFileA(huge.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        LARGE_INTEGER size;
+        size.QuadPart = 1LL << 42;
+        SetFilePointerEx(file, size, nullptr, FILE_BEGIN);
+        SetEndOfFile(file);
+        CloseHandle(file);
+        std::string script = setup / "Source\\Script_Copy.ini";
+        std::string lines = ReadBytes(script);
+        WriteBytes(script, lines + "Data\\huge.dat\r\n");
+        BeginInstallAtAnyDpi(process, setup.path, main);
+        ShootBox(process.pid(), "disk-space", dpi, IDOK);
+        EXPECT_EQ(process.waitExit(), 0);
+        WriteBytes(script, lines);
+        DeleteFileA(huge.c_str());
+    }
+}

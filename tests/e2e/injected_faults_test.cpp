@@ -11,7 +11,6 @@
 namespace {
 
 const char InstallOkText[] = "Пакет установлен успешно!";
-const char InstallFailedText[] = "В процессе установки произошла ошибка, попробуйте установить пакет ещё раз!";
 
 // An uninstall record of at least `size` bytes: the demo copy's lines, then numbered entries.
 std::string BigRecord(size_t size) {
@@ -75,8 +74,10 @@ protected:
         std::string before = ReadBytes(record);
         HANDLE held = CreateFileA(record.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(held, INVALID_HANDLE_VALUE);
-        EXPECT_EQ(InstallAndFinish(), InstallFailedText);
+        std::string result = InstallCancellingFileInUse();
         CloseHandle(held);
+        EXPECT_EQ(FirstLine(result), InstallFailedText);
+        EXPECT_NE(result.find("\r\nResource\\Uninstall.ini\r\n"), std::string::npos) << result;
         EXPECT_EQ(ReadBytes(record), before);
         EXPECT_EQ(FolderListing(copy + "\\Resource"), (std::vector<std::string>{"InstallComponents.ini", "Uninstall.ini"}));
         EXPECT_FALSE(PathExists(PackageFolder(copy) + "\\Version.ini"));
@@ -89,25 +90,46 @@ TEST_F(InjectedFault, RecordHeldOpenForReadingOnlyFailsTheRunAndKeepsItsBytes) {
 
 TEST_F(InjectedFault, RecordHeldOpenWithoutSharingFailsTheRunAndKeepsItsBytes) { InstallWithRecordHeld(0); }
 
-TEST_F(InjectedFault, FullDiskFailsTheRunAndKeepsTheOldRecord) {
+// Another program fills the drive after the space check, while a file in use
+// holds the run: Retry then meets the full drive, and the run fails with the
+// system's reason, undone.
+TEST_F(InjectedFault, ADriveFilledDuringTheRunFailsItWithTheReasonAndKeepsTheOldRecord) {
     ULARGE_INTEGER room, total;
     if (!GetDiskFreeSpaceExA("R:\\", &room, &total, nullptr) || total.QuadPart > (4u << 20)) {
         GTEST_SKIP() << "no small drive R: in the Wine prefix: scripts/lib/small-drive.sh mounts a 2 MB tmpfs there, "
                         "which needs root";
     }
     const std::string copy = "R:\\Game";
+    const std::string filler = "R:\\filler.bin";
     RemoveTree(copy);
+    DeleteFileA(filler.c_str());
     MakeCopyAt(copy);
     AddCopyRecord(copy + "\\quill.exe");
-    ASSERT_TRUE(GetDiskFreeSpaceExA("R:\\", &room, nullptr, nullptr));
-    // The merged record outgrows the drive even with the old record's room given back.
-    std::string record = BigRecord(room.QuadPart * 2 / 5);
+    std::string record = BigRecord(64 << 10);
     WriteBytes(copy + "\\Resource\\Uninstall.ini", record);
-    WriteBytes(setup / "Source\\Script_Uninstall_Add.ini", AddedSection("[Files]", room.QuadPart));
-    EXPECT_EQ(InstallAndFinish(), InstallFailedText);
-    EXPECT_TRUE(ReadBytes(copy + "\\Resource\\Uninstall.ini") == record) << "the old record is gone";
-    EXPECT_EQ(FolderListing(copy + "\\Resource"), (std::vector<std::string>{"InstallComponents.ini", "Uninstall.ini"}));
-    EXPECT_FALSE(PathExists(PackageFolder(copy) + "\\Version.ini"));
+    WriteBytes(setup / "Source\\Script_Uninstall_Add.ini", AddedSection("[Files]", 16 << 10));
+    TreeBytes before = TreeOf(copy);
+    HANDLE held = CreateFileA((copy + "\\Resource\\Uninstall.ini").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    BeginInstall(process, setup.path);
+    HWND box = WaitForTextBox(process.pid());
+    ASSERT_TRUE(box && GetDlgItem(box, IDRETRY));
+    HANDLE fill = CreateFileA(filler.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(fill, INVALID_HANDLE_VALUE);
+    std::string chunk(4096, 'f');
+    DWORD wrote = 0;
+    while (WriteFile(fill, chunk.data(), static_cast<DWORD>(chunk.size()), &wrote, nullptr) && wrote == chunk.size()) {
+    }
+    CloseHandle(fill);
+    CloseHandle(held);
+    PressDialogButton(box, IDRETRY);
+    ASSERT_TRUE(WaitGone(box));
+    std::string result = FinishFromResultBox();
+    DeleteFileA(filler.c_str());
+    EXPECT_EQ(FirstLine(result), InstallFailedText);
+    EXPECT_GT(result.size(), FirstLine(result).size() + 4) << "the file and the reason follow";
+    TreeBytes after = TreeOf(copy);
+    EXPECT_TRUE(after == before) << TreeDifference(before, after);
     RemoveTree(copy);
 }
 

@@ -154,6 +154,16 @@ void WizardRun::FinishAfterInstall(bool otherCopiesNotice, bool launch) {
     EXPECT_EQ(process.waitExit(), 0);
 }
 
+void WizardRun::PickListedCopy(int index, const std::string& folder) {
+    Start();
+    ASSERT_TRUE(WaitForHeader("О пакете:"));
+    ClickButton(main, CmdNext);
+    ASSERT_TRUE(WaitFor([&] { return List(CmdCopyList) != nullptr; }));
+    ClickListItem(main, CmdCopyList, index);
+    ClickButton(main, CmdNext);
+    EXPECT_NE(AnswerBox(process.pid(), IDOK).text.find(folder), std::string::npos);
+}
+
 void WizardRun::CancelAtReinstallQuestion() {
     BoxSeen question = AnswerBox(process.pid(), IDCANCEL);
     EXPECT_EQ(question.text, "Этот компонент уже установлен в программу, перезаписать его ещё раз?");
@@ -175,11 +185,31 @@ void WizardRun::BeginInstall(SetupProcess& run, const std::string& setupFolder, 
 
 std::string WizardRun::InstallAndFinish(bool reinstall) {
     BeginInstall(process, setup.path, reinstall);
+    return FinishFromResultBox();
+}
+
+std::string WizardRun::InstallCancellingFileInUse(bool reinstall) {
+    BeginInstall(process, setup.path, reinstall);
+    BoxSeen inUse = AnswerBox(process.pid(), IDCANCEL);
+    EXPECT_EQ(FirstLine(inUse.text), FileInUseText) << inUse.text;
+    return FinishFromResultBox();
+}
+
+std::string FirstLine(const std::string& text) { return text.substr(0, text.find("\r\n")); }
+
+bool CancelFileInUseBox(DWORD pid) {
+    HWND box = WaitForTextBox(pid, 0);
+    if (!box || !GetDlgItem(box, IDRETRY)) return false;
+    PressDialogButton(box, IDCANCEL);
+    return true;
+}
+
+std::string WizardRun::FinishFromResultBox() {
     std::string result = AnswerBox(process.pid(), IDOK).text;
     EXPECT_TRUE(WaitFor([&] { return Enabled(CmdExit); }));
     ClickButton(main, CmdExit);
     AnswerBox(process.pid(), IDYES);
-    AnswerBox(process.pid(), IDNO);
+    EXPECT_EQ(AnswerBox(process.pid(), IDNO).text, "Запустить программу Quillset?");
     EXPECT_EQ(process.waitExit(), 0);
     return result;
 }

@@ -57,6 +57,9 @@ protected:
     // The rest of a run after the install: the result box, Exit confirmed, the
     // other-copies notice when expected, the launch question; checks exit code 0.
     void FinishAfterInstall(bool otherCopiesNotice, bool launch);
+    // Starts setup.exe and picks copy `index` from the copy list after the
+    // about page; the folder-found box must name `folder`.
+    void PickListedCopy(int index, const std::string& folder);
     // Ends a run at the reinstall question by cancelling it.
     void CancelAtReinstallQuestion();
     // Starts setup.exe in the setup folder and takes it past the about page and
@@ -65,9 +68,25 @@ protected:
     void BeginInstall(SetupProcess& run, const std::string& setupFolder, bool reinstall = false);
     // A whole run into the one recorded copy; returns the result box's text.
     std::string InstallAndFinish(bool reinstall = false);
+    // From the result box on: answers it, confirms Exit, expects the launch
+    // question next (no other-copies notice) and answers No; returns the result's text.
+    std::string FinishFromResultBox();
+    // The same run with a file in use: its box answered with Cancel, then as above.
+    std::string InstallCancellingFileInUse(bool reinstall = false);
 };
 
 std::string PackageFolder(const std::string& copy);
+
+// The boxes' first lines, as the built-in Russian texts say them.
+inline const char InstallFailedText[] = "В процессе установки произошла ошибка, попробуйте установить пакет ещё раз!";
+inline const char FileInUseText[] =
+    "Файл занят другой программой. Закройте её и нажмите \"Повтор\" или нажмите \"Отмена\", чтобы прервать установку:";
+inline const char DiskSpaceText[] =
+    "На диске недостаточно свободного места для установки пакета. Нужно / свободно (МБ):";
+// A box's text up to its first line break: the text, without the details below it.
+std::string FirstLine(const std::string& text);
+// Presses Cancel on the file-in-use box when one is shown; false when none is.
+bool CancelFileInUseBox(DWORD pid);
 
 // Everything below a folder, for comparing trees whole: relative path -> the
 // file's bytes, or "<folder>". Reaches paths beyond MAX_PATH.

@@ -62,13 +62,7 @@ TEST_F(WizardRun, WholeInstallInEnglishLeavesFilesRecordsAndStampsAndLaunches) {
 TEST_F(WizardRun, CopyPickedFromTheListGetsThePackageAndTheOtherCopiesNotice) {
     std::string first = MakeRecordedCopy("First");
     std::string second = MakeRecordedCopy("Second");
-    Start();
-    ASSERT_TRUE(WaitForHeader("О пакете:"));
-    ClickButton(main, CmdNext);
-    ASSERT_TRUE(WaitFor([&] { return List(CmdCopyList) != nullptr; }));
-    ClickListItem(main, CmdCopyList, 1);
-    ClickButton(main, CmdNext);
-    EXPECT_NE(AnswerBox(process.pid(), IDOK).text.find(second), std::string::npos);
+    PickListedCopy(1, second);
     FinishAfterInstall(true, false);
     EXPECT_TRUE(PathExists(PackageFolder(second) + "\\Data\\Maps\\valley.map"));
     EXPECT_FALSE(PathExists(PackageFolder(first)));

@@ -94,6 +94,29 @@ TEST(PackageCopy, CreatesFoldersAndAcceptsForwardSlashes) {
     EXPECT_FALSE(CopyPackageFile(folder / "absent.txt", folder / "e\\absent.txt"));
 }
 
+// A package on a CD: the system copy (a small file) and the piecewise one (a
+// large file while the window is kept alive) alike leave writable files, and a
+// failed copy says why in the system's own code.
+TEST(PackageCopy, DestinationsDropTheSourcesReadOnlyAttributeAndFailuresKeepTheirReason) {
+    ScratchDir folder;
+    WriteBytes(folder / "small.txt", "data");
+    WriteBytes(folder / "large.bin", std::string(512 << 10, 'x'));
+    for (const char* name : {"small.txt", "large.bin"}) {
+        std::string source = folder / name;
+        ASSERT_TRUE(SetFileAttributesA(source.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE));
+        std::string destination = folder / (std::string("out\\") + name);
+        EXPECT_TRUE(CopyPackageFile(source, destination, [] { return true; })) << name;
+        DWORD attributes = GetFileAttributesA(destination.c_str());
+        EXPECT_FALSE(attributes & FILE_ATTRIBUTE_READONLY) << name;
+        SetFileAttributesA(source.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+    HANDLE held = CreateFileA((folder / "small.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(CopyPackageFile(folder / "small.txt", folder / "other\\small.txt"));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    CloseHandle(held);
+}
+
 TEST_F(DiskRun, FilesStampedBefore1980CountAsAbsent) {
     PackFile("old.txt", "old source");
     StampBefore1980(source + "\\PACK\\old.txt");
