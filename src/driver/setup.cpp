@@ -11,6 +11,9 @@
 #include "discovery/copy_registry.h"
 #include "discovery/stamp_decision.h"
 #include "discovery/version_lists.h"
+#include "driver/consent.h"
+#include "driver/elevation.h"
+#include "driver/handoff.h"
 #include "driver/pack_files.h"
 #include "driver/running_check.h"
 #include "driver/stamps.h"
@@ -123,10 +126,65 @@ bool StampsAllowInstall(const SetupRun& run) {
 
 void AskClosingQuestions(SetupRun& run, bool offerOtherCopies) {
     if (offerOtherCopies) ShowMessageBox(run.texts.MsgOtherCopies, run.texts.CapMessage, MB_SYSTEMMODAL | MB_ICONINFORMATION);
+    // Never offered when the program could only start with setup's own rights.
+    if (!CanStartAsInvokingUser()) return;
     if (ShowMessageBox(run.texts.MsgLaunchQuestion, run.texts.CapConfirm, MB_SYSTEMMODAL | MB_ICONQUESTION | MB_YESNO) ==
         IDYES) {
         run.LaunchOnExit = true;
     }
+}
+
+// From settling what an earlier run left to the install page's end, for the
+// chosen target: also all an elevated copy does. True when the install page
+// ran to its end (the closing questions are due).
+bool InstallIntoChosenTarget(SetupRun& run, Wizard& wizard) {
+    DiskFiles files;
+    // What an earlier run left unfinished in this target is settled first:
+    // undone, or its clean-up finished. One that cannot be settled now (a
+    // file in use) is not installed over.
+    if (RecoverTarget(files, run.ChosenFolder) == Recovery::Stuck) {
+        ShowMessageBox(run.texts.MsgInstallFailed, run.texts.CapMessage, MB_SYSTEMMODAL | MB_ICONERROR);
+        return false;
+    }
+    AnnounceTargetFolder(run, wizard);
+    if (!WaitWhileTargetRuns(run, wizard)) return false;
+    if (!StampsAllowInstall(run)) return false;
+    // Exit stays usable behind the owner-less boxes above; once confirmed, nothing is installed.
+    if (wizard.WindowClosed) return false;
+    return wizard.ShowInstallPage([&](InstallProgress& progress) {
+        return RunTransactedInstall(run.setupFolder, run.ChosenFolder, run.package, files, files, progress);
+    });
+}
+
+// A target this process may not change goes to an elevated copy of setup,
+// which checks the folder again and installs; this instance waits with its
+// window disabled. True when the copy's install page ran to its end.
+bool InstallThroughElevatedCopy(SetupRun& run, Wizard& wizard) {
+    ElevatedRunEnd end = ElevatedRunEnd::NotStarted;
+    wizard.RunDisabled([&](HWND owner) {
+        end = RunElevatedCopy(owner, HandoffArguments({run.ChosenFolder, wizard.CurrentLanguage}));
+    });
+    switch (end) {
+        case ElevatedRunEnd::InstallFinished: wizard.CloseWindow(); return true;
+        case ElevatedRunEnd::Stopped: return false;
+        case ElevatedRunEnd::Declined:
+            wizard.ShowOwnedBox(run.texts.MsgNeedsAdmin + "\r\n\r\n" + run.ChosenFolder, run.texts.CapWarning,
+                                MB_SYSTEMMODAL | MB_ICONWARNING | MB_OK);
+            return false;
+        case ElevatedRunEnd::NotStarted: break;
+    }
+    // Where no copy can be started, the run here reports what it is refused.
+    return InstallIntoChosenTarget(run, wizard);
+}
+
+bool TargetNeedsElevation(const SetupRun& run) {
+    ElevationFacts facts;
+    facts.consentPromptExists = ConsentPromptExists();
+    facts.processElevated = ProcessIsElevated();
+    // Tried only where a prompt could follow.
+    facts.targetDenied = facts.consentPromptExists && !facts.processElevated &&
+                         !TargetIsWritable(run.setupFolder, run.ChosenFolder, run.package);
+    return ShouldAskForElevation(facts);
 }
 
 // Every stage from the language page to the closing questions; returning
@@ -137,23 +195,19 @@ void RunStages(SetupRun& run, Wizard& wizard) {
                  MessageScope::Whole);
     bool offerOtherCopies = false;
     if (!ChooseTarget(run, wizard, offerOtherCopies)) return;
-    DiskFiles files;
-    // What an earlier run left unfinished in this target is settled first:
-    // undone, or its clean-up finished. One that cannot be settled now (a
-    // file in use) is not installed over.
-    if (RecoverTarget(files, run.ChosenFolder) == Recovery::Stuck) {
-        ShowMessageBox(run.texts.MsgInstallFailed, run.texts.CapMessage, MB_SYSTEMMODAL | MB_ICONERROR);
-        return;
-    }
-    AnnounceTargetFolder(run, wizard);
-    if (!WaitWhileTargetRuns(run, wizard)) return;
-    if (!StampsAllowInstall(run)) return;
-    // Exit stays usable behind the owner-less boxes above; once confirmed, nothing is installed.
-    if (wizard.WindowClosed) return;
-    bool finished = wizard.ShowInstallPage([&](InstallProgress& progress) {
-        return RunTransactedInstall(run.setupFolder, run.ChosenFolder, run.package, files, files, progress);
-    });
+    bool finished = TargetNeedsElevation(run) ? InstallThroughElevatedCopy(run, wizard)
+                                              : InstallIntoChosenTarget(run, wizard);
     if (finished) AskClosingQuestions(run, offerOtherCopies);
+}
+
+// The elevated copy: the handed folder checked as the folder page checks a
+// typed one, then the install as above. The closing questions and the
+// launch stay with the instance that handed it on.
+bool RunHandedOnInstall(SetupRun& run, Wizard& wizard, const Handoff& handoff) {
+    if (wizard.ShowWindowIn(handoff.language) == PageEnd::Closed) return false;
+    run.ChosenFolder = wizard.CheckPickedFolder(handoff.target);
+    if (run.ChosenFolder.empty()) return false;
+    return InstallIntoChosenTarget(run, wizard);
 }
 
 }  // namespace
@@ -178,7 +232,10 @@ int RunSetup() {
     InitStartupState(run);
     Wizard wizard(run.setupFolder, run.package, run.texts, run.ChosenFolder,
                   std::string(ProductName) + " " + ProductVersion);
+    if (std::optional<Handoff> handoff = ParseHandoff(GetCommandLineA())) {
+        return RunHandedOnInstall(run, wizard, *handoff) ? static_cast<int>(InstallFinishedExitCode) : 0;
+    }
     RunStages(run, wizard);
-    if (run.LaunchOnExit) LaunchTarget(run.ChosenFolder, run.package.PackExeName);
+    if (run.LaunchOnExit) StartAsInvokingUser(run.ChosenFolder, run.package.PackExeName);
     return 0;
 }
