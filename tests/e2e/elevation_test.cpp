@@ -5,73 +5,10 @@
 // program is started by the first instance, never by the elevated one, and
 // nothing handed on the command line is taken without the folder page's check.
 #include "e2e/wizard_fixture.h"
+#include "support/locked_path.h"
 #include "ui/layout.h"
 
 namespace {
-
-std::string UnixPath(const std::string& path) {
-    using UnixNameFn = char*(CDECL*)(LPCWSTR);
-    auto unixName = reinterpret_cast<UnixNameFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-    if (!unixName) return "";
-    std::wstring wide(path.size(), L'\0');
-    wide.resize(MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), wide.data(),
-                                    static_cast<int>(wide.size())));
-    char* name = unixName(wide.c_str());
-    if (!name) return "";
-    std::string result = name;
-    HeapFree(GetProcessHeap(), 0, name);
-    return result;
-}
-
-// A Linux command run from the Windows side (Wine starts Unix programs too).
-void RunUnix(const std::string& program, const std::string& arguments) {
-    std::string commandLine = program + " " + arguments;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    std::string windowsName = "Z:" + program;
-    for (char& c : windowsName) c = c == '/' ? '\\' : c;
-    if (CreateProcessA(windowsName.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                       &process)) {
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-    }
-}
-
-bool FolderTakesFiles(const std::string& folder) {
-    std::string probe = folder + "\\probe-from-test.tmp";
-    HANDLE file = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    CloseHandle(file);
-    return true;
-}
-
-// A folder this user may not create files in: immutable where the tests run
-// as root (who ignores permissions), without write permission otherwise.
-// Unlocked again when it goes.
-class LockedFolder {
-public:
-    explicit LockedFolder(std::string folder) : folder_(std::move(folder)), unix_(UnixPath(folder_)) {
-        if (unix_.empty()) return;
-        RunUnix("/usr/bin/chattr", "+i \"" + unix_ + "\"");
-        if (WaitFor([&] { return !FolderTakesFiles(folder_); }, 3000)) return;
-        RunUnix("/bin/chmod", "a-w \"" + unix_ + "\"");
-        WaitFor([&] { return !FolderTakesFiles(folder_); }, 3000);
-    }
-    ~LockedFolder() { Unlock(); }
-    bool locked() { return !unix_.empty() && !FolderTakesFiles(folder_); }
-    void Unlock() {
-        if (unix_.empty()) return;
-        RunUnix("/usr/bin/chattr", "-i \"" + unix_ + "\"");
-        RunUnix("/bin/chmod", "u+w \"" + unix_ + "\"");
-        WaitFor([&] { return FolderTakesFiles(folder_); }, 5000);
-    }
-
-private:
-    std::string folder_;
-    std::string unix_;
-};
 
 // A main window of another process than `pid`: the copy it started.
 HWND OtherMainWindow(DWORD pid) {
@@ -110,7 +47,7 @@ protected:
 
 TEST_F(Elevation, ATargetSetupMayNotChangeIsInstalledByTheElevatedCopyAndTheFirstStartsTheProgram) {
     std::string copy = MakeRecordedCopy("Locked");
-    LockedFolder lock(copy);
+    LockedPath lock(copy);
     if (!lock.locked()) GTEST_SKIP() << "no way to make a folder unwritable here";
     StartIntoTheOneCopy();
 
@@ -154,7 +91,7 @@ TEST_F(Elevation, ATargetSetupMayNotChangeIsInstalledByTheElevatedCopyAndTheFirs
 TEST_F(Elevation, ARefusedPromptSaysTheCopyNeedsAnAdministratorAndChangesNothing) {
     std::string copy = MakeRecordedCopy("Refused");
     TreeBytes before = TreeOf(copy);
-    LockedFolder lock(copy);
+    LockedPath lock(copy);
     if (!lock.locked()) GTEST_SKIP() << "no way to make a folder unwritable here";
     SetEnvironmentVariableA("SETUP_TEST_CONSENT", "declined");
     StartIntoTheOneCopy(SEAMS_SETUP_EXE_PATH);
