@@ -177,6 +177,11 @@ PageEnd Wizard::ShowWindowIn(const std::string& language) {
     NextButton = Create(Layout::NextButton, texts_.BtnNext);
     ExitButton = Create(Layout::ExitButton, texts_.BtnExit);
     LanguagePageDone = true;
+    // This window's one page is the install page: no way forward or back from it.
+    const PageEntry& page = PageOf(PageId::Install);
+    SetHeader(page);
+    ApplyButton(NextButton, page.next);
+    ApplyButton(BackButton, page.back);
     // No page runs before the boxes and the install page: the window shows now.
     ShowWindow(MainWindow, SW_SHOWNORMAL);
     UpdateWindow(MainWindow);
