@@ -43,11 +43,16 @@ bool FolderTakesNewFiles(const std::string& folder) {
     return probe.valid() || !AccessRefused();
 }
 
-// Opened for writing, sharing everything: another program's handle is no refusal.
+// Opened for writing, sharing everything: another program's handle is no
+// refusal, nor is a file that is not there. A read-only file, or a folder
+// where a file should be, fails the run whoever runs it: rights would not help.
 bool FileTakesChanges(const std::string& path) {
     FileHandle file(OpenFilePath(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                  OPEN_EXISTING, 0));
-    return file.valid() || !AccessRefused();
+    if (file.valid() || !AccessRefused()) return true;
+    unsigned long attributes = PathAttributes(path);
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0;
 }
 
 // The nearest folder of `path` that exists, not above `target`.
@@ -56,15 +61,17 @@ std::string NearestFolder(const std::string& target, std::string path) {
     return path.size() > target.size() ? path : target;
 }
 
-// Every folder the run creates files in and every existing file it changes.
+// Every folder the run creates files in and every file it may change. Each
+// file costs one open: a large install's probe stays a fraction of its work.
 struct RunReach {
     std::set<std::string> folders;
+    std::set<std::string> namedFolders;  // each looked at once
     std::vector<std::string> files;
 
     void AddFile(const std::string& target, const std::string& path) {
-        folders.insert(NearestFolder(target, FolderOf(path)));
-        // A read-only file fails the run whoever runs it: rights would not help.
-        if (FileIsPresent(path) && !(PathAttributes(path) & FILE_ATTRIBUTE_READONLY)) files.push_back(path);
+        std::string folder = FolderOf(path);
+        if (namedFolders.insert(folder).second) folders.insert(NearestFolder(target, folder));
+        files.push_back(path);
     }
     void AddScript(const std::string& script, const std::string& target, const std::string& subFolder) {
         if (!FileIsPresent(script)) return;
