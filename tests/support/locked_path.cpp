@@ -56,10 +56,12 @@ bool Within(DWORD ms, const std::function<bool()>& condition) {
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
+const char ProbeName[] = "probe-from-test.tmp";
+
 }  // namespace
 
 bool FolderTakesFiles(const std::string& folder) {
-    std::string probe = folder + "\\probe-from-test.tmp";
+    std::string probe = folder + "\\" + ProbeName;
     HANDLE file = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     CloseHandle(file);
@@ -83,5 +85,7 @@ void LockedPath::Unlock() {
     RunUnix("/usr/bin/chattr", "-i " + Quoted(unix_));
     RunUnix("/bin/chmod", "u+w " + Quoted(unix_));
     Within(5000, [&] { return !Refuses(path_); });
+    // A probe made just as the lock took hold could not be deleted on close.
+    DeleteFileA((path_ + "\\" + ProbeName).c_str());
     unix_.clear();
 }
