@@ -14,6 +14,7 @@ set(PURE_SOURCES
     src/discovery/version_match.cpp
     src/engine/failure_report.cpp
     src/engine/in_use_retry.cpp
+    src/driver/handoff.cpp
     src/engine/install_files.cpp
     src/engine/install_journal.cpp
     src/engine/install_run.cpp
@@ -46,6 +47,7 @@ set(PURE_TESTS
     tests/discovery/version_match_test.cpp
     tests/discovery/found_copies_test.cpp
     tests/discovery/stamp_decision_test.cpp
+    tests/driver/handoff_test.cpp
     tests/lang/about_text_test.cpp
     tests/lang/catalogue_test.cpp
     tests/engine/uninstall_reference.cpp

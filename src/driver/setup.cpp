@@ -11,7 +11,10 @@
 #include "discovery/copy_registry.h"
 #include "discovery/stamp_decision.h"
 #include "discovery/version_lists.h"
+#include "driver/consent.h"
+#include "driver/elevation.h"
 #include "driver/failure_boxes.h"
+#include "driver/handoff.h"
 #include "driver/pack_files.h"
 #include "driver/running_check.h"
 #include "driver/stamps.h"
@@ -39,6 +42,10 @@ struct SetupRun {
     bool LaunchOnExit = false;
     RootReachability roots;  // the drives and shares the copy records name, each asked once
 };
+
+// How the install of the chosen target ended: stopped before or on its page,
+// or its page ran to the result (the closing questions are due), installed or not.
+enum class InstallEnd { Stopped, NotInstalled, Installed };
 
 void InitStartupState(SetupRun& run) {
     SetEnglishExitTexts(run.texts);
@@ -125,34 +132,31 @@ bool StampsAllowInstall(const SetupRun& run) {
 
 void AskClosingQuestions(SetupRun& run, bool offerOtherCopies) {
     if (offerOtherCopies) ShowMessageBox(run.texts.MsgOtherCopies, run.texts.CapMessage, MB_SYSTEMMODAL | MB_ICONINFORMATION);
+    // Never offered when the program could only start with setup's own rights.
+    if (!CanStartAsInvokingUser()) return;
     if (ShowMessageBox(run.texts.MsgLaunchQuestion, run.texts.CapConfirm, MB_SYSTEMMODAL | MB_ICONQUESTION | MB_YESNO) ==
         IDYES) {
         run.LaunchOnExit = true;
     }
 }
 
-// Every stage from the language page to the closing questions; returning
-// early is how the run stops.
-void RunStages(SetupRun& run, Wizard& wizard) {
-    if (wizard.ShowLanguagePage() == PageEnd::Closed) return;
-    LoadMessages(run.texts, run.setupFolder, run.package.PackProgramName, wizard.CurrentLanguage,
-                 MessageScope::Whole);
-    bool offerOtherCopies = false;
-    if (!ChooseTarget(run, wizard, offerOtherCopies)) return;
+// From settling what an earlier run left to the install page's end, for the
+// chosen target: also all an elevated copy does.
+InstallEnd InstallIntoChosenTarget(SetupRun& run, Wizard& wizard) {
     DiskFiles files;
     // What an earlier run left unfinished in this target is settled first:
     // undone, or its clean-up finished. One that cannot be settled now (a
     // file in use) is not installed over.
     if (RecoverTarget(files, run.ChosenFolder) == Recovery::Stuck) {
         ShowMessageBox(run.texts.MsgInstallFailed, run.texts.CapMessage, MB_SYSTEMMODAL | MB_ICONERROR);
-        return;
+        return InstallEnd::Stopped;
     }
     AnnounceTargetFolder(run, wizard);
-    if (!WaitWhileTargetRuns(run, wizard)) return;
-    if (!StampsAllowInstall(run)) return;
+    if (!WaitWhileTargetRuns(run, wizard)) return InstallEnd::Stopped;
+    if (!StampsAllowInstall(run)) return InstallEnd::Stopped;
     // Exit stays usable behind the owner-less boxes above; once confirmed, nothing is installed.
-    if (wizard.WindowClosed) return;
-    if (!EnoughSpaceForRun(run.texts, run.setupFolder, run.ChosenFolder, run.package)) return;
+    if (wizard.WindowClosed) return InstallEnd::Stopped;
+    if (!EnoughSpaceForRun(run.texts, run.setupFolder, run.ChosenFolder, run.package)) return InstallEnd::Stopped;
     // A file another program holds gets a Retry before the run fails on it.
     InUseRetry disk(files, files, [] { return GetLastError(); },
                     [&](const std::string& path) { return AskRetryFileInUse(run.texts, run.ChosenFolder, path); });
@@ -165,9 +169,65 @@ void RunStages(SetupRun& run, Wizard& wizard) {
             return outcome;
         },
         [&] { return InstallFailureDetails(run.texts, run.ChosenFolder, failure, disk.lastRefusal()); });
+    if (!finished) return InstallEnd::Stopped;
+    return outcome == InstallOutcome::Installed ? InstallEnd::Installed : InstallEnd::NotInstalled;
+}
+
+// A target this process may not change goes to an elevated copy of setup,
+// which checks the folder again and installs; this instance waits with its
+// window disabled.
+InstallEnd InstallThroughElevatedCopy(SetupRun& run, Wizard& wizard) {
+    ElevatedRunEnd end = ElevatedRunEnd::NotStarted;
+    wizard.RunDisabled([&](HWND owner) {
+        end = RunElevatedCopy(owner, HandoffArguments({run.ChosenFolder, wizard.CurrentLanguage}));
+    });
+    switch (end) {
+        case ElevatedRunEnd::Installed: wizard.CloseWindow(); return InstallEnd::Installed;
+        case ElevatedRunEnd::InstallFinished: wizard.CloseWindow(); return InstallEnd::NotInstalled;
+        case ElevatedRunEnd::Stopped: return InstallEnd::Stopped;
+        case ElevatedRunEnd::Declined:
+            wizard.ShowOwnedBox(run.texts.MsgNeedsAdmin + "\r\n\r\n" + run.ChosenFolder, run.texts.CapWarning,
+                                MB_SYSTEMMODAL | MB_ICONWARNING | MB_OK);
+            return InstallEnd::Stopped;
+        case ElevatedRunEnd::NotStarted: break;
+    }
+    // Where no copy can be started, the run here reports what it is refused.
+    return InstallIntoChosenTarget(run, wizard);
+}
+
+bool TargetNeedsElevation(const SetupRun& run) {
+    ElevationFacts facts;
+    facts.consentPromptExists = ConsentPromptExists();
+    facts.processElevated = ProcessIsElevated();
+    // Tried only where a prompt could follow.
+    facts.targetDenied = facts.consentPromptExists && !facts.processElevated &&
+                         !TargetIsWritable(run.setupFolder, run.ChosenFolder, run.package);
+    return ShouldAskForElevation(facts);
+}
+
+// Every stage from the language page to the closing questions; returning
+// early is how the run stops.
+void RunStages(SetupRun& run, Wizard& wizard) {
+    if (wizard.ShowLanguagePage() == PageEnd::Closed) return;
+    LoadMessages(run.texts, run.setupFolder, run.package.PackProgramName, wizard.CurrentLanguage,
+                 MessageScope::Whole);
+    bool offerOtherCopies = false;
+    if (!ChooseTarget(run, wizard, offerOtherCopies)) return;
+    InstallEnd end = TargetNeedsElevation(run) ? InstallThroughElevatedCopy(run, wizard)
+                                               : InstallIntoChosenTarget(run, wizard);
     // The other copies are worth a word only after a success; the target is
     // as it was after a failure, so its program may still be started.
-    if (finished) AskClosingQuestions(run, offerOtherCopies && outcome == InstallOutcome::Installed);
+    if (end != InstallEnd::Stopped) AskClosingQuestions(run, offerOtherCopies && end == InstallEnd::Installed);
+}
+
+// The elevated copy: the handed folder checked as the folder page checks a
+// typed one, then the install as above. The closing questions and the
+// launch stay with the instance that handed it on.
+InstallEnd RunHandedOnInstall(SetupRun& run, Wizard& wizard, const Handoff& handoff) {
+    if (wizard.ShowWindowIn(handoff.language) == PageEnd::Closed) return InstallEnd::Stopped;
+    run.ChosenFolder = wizard.CheckPickedFolder(handoff.target);
+    if (run.ChosenFolder.empty()) return InstallEnd::Stopped;
+    return InstallIntoChosenTarget(run, wizard);
 }
 
 }  // namespace
@@ -196,7 +256,15 @@ int RunSetup() {
     InitStartupState(run);
     Wizard wizard(run.setupFolder, run.package, run.texts, run.ChosenFolder,
                   std::string(ProductName) + " " + ProductVersion);
+    if (std::optional<Handoff> handoff = ParseHandoff(GetCommandLineA())) {
+        switch (RunHandedOnInstall(run, wizard, *handoff)) {
+            case InstallEnd::Installed: return static_cast<int>(InstalledExitCode);
+            case InstallEnd::NotInstalled: return static_cast<int>(InstallFinishedExitCode);
+            case InstallEnd::Stopped: break;
+        }
+        return 0;
+    }
     RunStages(run, wizard);
-    if (run.LaunchOnExit) LaunchTarget(run.ChosenFolder, run.package.PackExeName);
+    if (run.LaunchOnExit) StartAsInvokingUser(run.ChosenFolder, run.package.PackExeName);
     return 0;
 }

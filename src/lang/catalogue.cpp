@@ -47,6 +47,8 @@ void SetRussianTexts(Catalogue& texts, const std::string& programName, bool lang
     texts.MsgDiskSpace = "На диске недостаточно свободного места для установки пакета. Нужно / свободно (МБ):";
     texts.MsgAccessDenied = "Нет доступа: программа установки не может записывать в папку этой копии программы. "
                             "Запустите программу установки от имени администратора или выберите другую копию:";
+    texts.MsgNeedsAdmin = "Для установки пакета в эту копию программы нужны права администратора. "
+                          "Ничего не изменено. Папка копии:";
 }
 
 // The optional texts for a language file that does not supply them.
@@ -58,6 +60,8 @@ static void SetEnglishOptionalTexts(Catalogue& texts) {
     texts.MsgDiskSpace = "There is not enough free space on the disk for the package. Needed / free (MB):";
     texts.MsgAccessDenied = "Access denied: setup cannot write to this copy of the program. "
                             "Run setup as an administrator or choose another copy:";
+    texts.MsgNeedsAdmin = "Installing the package into this copy of the program needs an administrator's rights. "
+                          "Nothing was changed. The copy's folder:";
 }
 
 namespace {
@@ -111,6 +115,7 @@ const MessageLine MessageLines[] = {
     {&Catalogue::MsgFileInUse, nullptr, "", "", Plain},       // 31
     {&Catalogue::MsgDiskSpace, nullptr, "", "", Plain},       // 32
     {&Catalogue::MsgAccessDenied, nullptr, "", "", Plain},    // 33
+    {&Catalogue::MsgNeedsAdmin, nullptr, "", "", Plain},      // 34
 };
 constexpr int AllMessageLines = static_cast<int>(sizeof MessageLines / sizeof MessageLines[0]);
 static_assert(AllMessageLines >= LanguageMessageLines);

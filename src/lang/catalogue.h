@@ -37,6 +37,8 @@ struct Catalogue {
     std::string MsgFileInUse;
     std::string MsgDiskSpace;
     std::string MsgAccessDenied;
+    // The consent prompt refused: this copy needs an administrator (the folder below).
+    std::string MsgNeedsAdmin;
 };
 
 constexpr int LanguageMessageLines = 29;  // message lines every language file has

@@ -150,20 +150,62 @@ int Wizard::FillLanguageList() {
     return static_cast<int>(files.size());
 }
 
-PageEnd Wizard::ShowLanguagePage() {
-    const PageEntry& page = PageOf(PageId::Language);
+bool Wizard::BuildMainWindow() {
     WindowClosed = false;
     fonts_.CreateFonts();
     MainWindow = CreateMainWindow(package_.PackTitle, MainWindowProc, this);
     if (!MainWindow) {
         WindowClosed = true;
-        return PageEnd::Closed;
+        return false;
     }
     Create(Layout::BottomRule);
     Create(Layout::VersionLabel, productLine_);
     ShowBanner(Create(Layout::Banner));
     BuildTitleBox();
-    HeaderLabel = Create(Layout::HeaderLabel, page.fixedHeader);
+    HeaderLabel = Create(Layout::HeaderLabel, PageOf(PageId::Language).fixedHeader);
+    return true;
+}
+
+PageEnd Wizard::ShowWindowIn(const std::string& language) {
+    if (!BuildMainWindow()) return PageEnd::Closed;
+    CurrentLanguage = RussianLanguage;
+    for (const auto& file : ListLanguageFiles(setupFolder_)) {
+        if (file.name == language) CurrentLanguage = file.name;
+    }
+    LoadMessages(texts_, setupFolder_, package_.PackProgramName, CurrentLanguage, MessageScope::Whole);
+    BackButton = Create(Layout::BackButton, texts_.BtnBack);
+    NextButton = Create(Layout::NextButton, texts_.BtnNext);
+    ExitButton = Create(Layout::ExitButton, texts_.BtnExit);
+    LanguagePageDone = true;
+    // This window's one page is the install page: no way forward or back from it.
+    const PageEntry& page = PageOf(PageId::Install);
+    SetHeader(page);
+    ApplyButton(NextButton, page.next);
+    ApplyButton(BackButton, page.back);
+    // No page runs before the boxes and the install page: the window shows now.
+    ShowWindow(MainWindow, SW_SHOWNORMAL);
+    UpdateWindow(MainWindow);
+    return PageEnd::Next;
+}
+
+void Wizard::RunDisabled(const std::function<void(HWND)>& work) {
+    EnableWindow(MainWindow, FALSE);
+    work(MainWindow);
+    EnableWindow(MainWindow, TRUE);
+}
+
+void Wizard::CloseWindow() {
+    if (WindowClosed || !MainWindow) return;
+    DestroyWindow(MainWindow);
+    // The quit message the window's end posts would end the next box at once.
+    MSG quit;
+    while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+}
+
+PageEnd Wizard::ShowLanguagePage() {
+    const PageEntry& page = PageOf(PageId::Language);
+    if (!BuildMainWindow()) return PageEnd::Closed;
 
     Framed list{Create(*page.frame), Create(*page.control)};
     PageList = pageControl_ = list.control;

@@ -39,6 +39,10 @@ public:
     // Builds the window; with language files, runs the language page until
     // Next or the window is closed, leaving CurrentLanguage set.
     PageEnd ShowLanguagePage();
+    // For an install handed on by another instance: builds the window without
+    // the language page and loads every text, in `language` when that is a
+    // language file listed now, otherwise in the built-in language.
+    PageEnd ShowWindowIn(const std::string& language);
     // `onceShown` runs once the page is on the screen, before it takes any input.
     PageEnd ShowAboutPage(const std::string& aboutText, const std::function<void()>& onceShown = nullptr);
     // With two or more copies, shows the list and returns how it ended;
@@ -54,6 +58,15 @@ public:
     // lines the failure box shows below its first.
     bool ShowInstallPage(const std::function<InstallOutcome(InstallProgress&)>& install,
                          const std::function<std::string()>& failureDetails = nullptr);
+
+    // The folder page's own check of a folder the user named: the target
+    // folder, or "" after the box that says why not.
+    std::string CheckPickedFolder(const std::string& picked);
+    // Runs `work` with the window disabled (its messages still handled by
+    // whoever waits); `work` gets the window to own what it shows.
+    void RunDisabled(const std::function<void(HWND)>& work);
+    // Ends the window as a confirmed Exit does, for boxes that follow alone.
+    void CloseWindow();
 
     // A box owned by the main window (system-modal, like every box).
     int ShowOwnedBox(const std::string& text, const std::string& caption, UINT flags);
@@ -85,6 +98,7 @@ private:
                            const std::function<void(HWND)>& setUp = nullptr);
     void BuildTitleBox();
     int FillLanguageList();
+    bool BuildMainWindow();
     Framed CreateCopyList(const FoundCopyTable& copies);
     std::unique_ptr<InstallPage> CreateProgressControls();
     // A page's list or text box goes right after the header in Z order.
@@ -96,7 +110,6 @@ private:
     void HandleListSelection(bool inactive, const std::function<void(const std::string&)>& onPick);
     void HandleCopyListSelection();
     void HandleLanguageListSelection();
-    std::string CheckPickedFolder(const std::string& picked);
 
     const std::string setupFolder_;
     const Package& package_;

@@ -1,6 +1,7 @@
 #include "e2e/harness.h"
 
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <stdexcept>
 
@@ -28,18 +29,70 @@ void StartSetup(SetupProcess& process, const std::string& folder, const std::str
     StartSetupFrom(process, SETUP_EXE_PATH, folder, currentFolder);
 }
 
+namespace {
+// The limited half of this process's split token, as a primary token; 0 when
+// the token is not split (consent prompts off, XP, or already limited).
+HANDLE LimitedToken() {
+    HANDLE own = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &own)) return nullptr;
+    TOKEN_ELEVATION_TYPE type{};
+    TOKEN_LINKED_TOKEN linked{};
+    DWORD size = 0;
+    bool full = GetTokenInformation(own, TokenElevationType, &type, sizeof type, &size) &&
+                type == TokenElevationTypeFull;
+    bool gotLinked = full && GetTokenInformation(own, TokenLinkedToken, &linked, sizeof linked, &size);
+    CloseHandle(own);
+    if (!gotLinked) return nullptr;
+    HANDLE primary = nullptr;
+    DuplicateTokenEx(linked.LinkedToken, MAXIMUM_ALLOWED, nullptr, SecurityImpersonation, TokenPrimary, &primary);
+    CloseHandle(linked.LinkedToken);
+    return primary;
+}
+}  // namespace
+
 void StartSetupFrom(SetupProcess& process, const std::string& builtExe, const std::string& folder,
-                    const std::string& currentFolder) {
+                    const std::string& currentFolder, const std::string& arguments, SetupRights rights) {
     std::string exe = folder + "\\setup.exe";
     if (!CopyFileA(builtExe.c_str(), exe.c_str(), FALSE)) throw std::runtime_error("cannot copy setup.exe to " + exe);
     std::string commandLine = "\"" + exe + "\"";
+    if (!arguments.empty()) commandLine += " " + arguments;
     std::string cwd = currentFolder.empty() ? folder : currentFolder;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, cwd.c_str(), &startup,
-                        &process.info)) {
-        throw std::runtime_error("cannot start " + exe);
+    HANDLE token = rights == SetupRights::Standard ? LimitedToken() : nullptr;
+    BOOL started = token ? CreateProcessAsUserA(token, exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                                                nullptr, cwd.c_str(), &startup, &process.info)
+                         : CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                          cwd.c_str(), &startup, &process.info);
+    if (token) CloseHandle(token);
+    if (!started) throw std::runtime_error("cannot start " + exe);
+}
+
+bool ProcessTokenIsElevated(DWORD pid) {
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid);
+    if (!process) return false;
+    HANDLE token = nullptr;
+    TOKEN_ELEVATION elevation{};
+    DWORD size = 0;
+    bool elevated = OpenProcessToken(process, TOKEN_QUERY, &token) &&
+                    GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) &&
+                    elevation.TokenIsElevated;
+    if (token) CloseHandle(token);
+    CloseHandle(process);
+    return elevated;
+}
+
+DWORD ParentProcessOf(DWORD pid) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return 0;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    DWORD parent = 0;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+        if (entry.th32ProcessID == pid) parent = entry.th32ParentProcessID;
     }
+    CloseHandle(snapshot);
+    return parent;
 }
 
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {

@@ -17,12 +17,23 @@ struct SetupProcess {
     int waitExit(DWORD timeoutMs = 10000);
 };
 
+// The token setup starts with. Standard: an administrator's programs as the
+// system starts them with consent prompts on (the limited half of the split
+// token, where the system has one). Elevated: this process's own.
+enum class SetupRights { Standard, Elevated };
+
 // Copies the built setup.exe into `folder` and starts it there, with the
 // current folder set to `currentFolder` (the setup folder when empty).
 void StartSetup(SetupProcess& process, const std::string& folder, const std::string& currentFolder = "");
-// The same with another build of setup.exe (a signed copy, say).
+// The same with another build of setup.exe (a signed copy, say), arguments
+// after the program's name, and the rights it runs with.
 void StartSetupFrom(SetupProcess& process, const std::string& builtExe, const std::string& folder,
-                    const std::string& currentFolder = "");
+                    const std::string& currentFolder = "", const std::string& arguments = "",
+                    SetupRights rights = SetupRights::Standard);
+// Whether the process's token is elevated (false where the system does not say).
+bool ProcessTokenIsElevated(DWORD pid);
+// The process that started `pid` (0 when it cannot be found).
+DWORD ParentProcessOf(DWORD pid);
 
 // Polls `condition` until it holds or `timeoutMs` passes.
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
