@@ -71,7 +71,7 @@ TEST_F(Elevation, ATargetSetupMayNotChangeIsInstalledByTheElevatedCopyAndTheFirs
     DWORD elevatedExit = 0;
     GetExitCodeProcess(elevated, &elevatedExit);
     CloseHandle(elevated);
-    EXPECT_EQ(elevatedExit, 2u) << "the copy says its install page ran to its end";
+    EXPECT_EQ(elevatedExit, 3u) << "the copy says it installed";
 
     // The closing question is the first instance's, and so is the launch.
     BoxSeen question = AnswerBox(process.pid(), IDYES);
