@@ -43,7 +43,6 @@ std::string Checksum(unsigned long long nonce, std::string_view body) {
     return Hex(hash, 16);
 }
 
-std::string Sealed(unsigned long long nonce, const std::string& body) { return body + "\t" + Checksum(nonce, body) + "\r\n"; }
 
 // A header field holds no tab or line end, whatever the package says.
 std::string Field(std::string text) {
@@ -316,21 +315,26 @@ bool JournalPathIsSafe(const std::string& path) {
 
 std::string JournalPath(const std::string& target) { return JoinPath(target, JournalName); }
 
+std::string SealJournalLine(const std::string& body, unsigned long long nonce) {
+    return body + "\t" + Checksum(nonce, body) + "\r\n";
+}
+
 std::string FormatJournalHeader(const JournalHeader& header) {
-    return Sealed(header.nonce, std::string(Magic) + "\t" + Version + "\t" + Hex(header.nonce, 16) + "\t" +
+    return SealJournalLine(std::string(Magic) + "\t" + Version + "\t" + Hex(header.nonce, 16) + "\t" +
                                     Field(header.PackName) + "\t" + Field(header.PackVersion) + "\t" +
-                                    Field(header.startedAt) + "\t" + Field(header.setupFolder));
+                                    Field(header.startedAt) + "\t" + Field(header.setupFolder),
+                           header.nonce);
 }
 
 std::string FormatJournalEntry(const JournalEntry& entry, unsigned long long nonce) {
     switch (entry.kind) {
-        case JournalEntry::Kind::Folder: return Sealed(nonce, "folder\t" + entry.path);
-        case JournalEntry::Kind::New: return Sealed(nonce, "new\t" + entry.path);
-        case JournalEntry::Kind::Aside: return Sealed(nonce, "aside\t" + entry.path + "\t" + entry.aside);
-        case JournalEntry::Kind::Done: return Sealed(nonce, "done\t" + entry.path + "\t" + FormatIdentity(entry.identity));
+        case JournalEntry::Kind::Folder: return SealJournalLine("folder\t" + entry.path, nonce);
+        case JournalEntry::Kind::New: return SealJournalLine("new\t" + entry.path, nonce);
+        case JournalEntry::Kind::Aside: return SealJournalLine("aside\t" + entry.path + "\t" + entry.aside, nonce);
+        case JournalEntry::Kind::Done: return SealJournalLine("done\t" + entry.path + "\t" + FormatIdentity(entry.identity), nonce);
         case JournalEntry::Kind::Committed: break;
     }
-    return Sealed(nonce, "committed");
+    return SealJournalLine("committed", nonce);
 }
 
 ParsedJournal ParseJournal(const std::string& bytes) {

@@ -91,6 +91,8 @@ std::string JournalPath(const std::string& target);
 // Lines end with a tab and a checksum over the run's nonce and the line.
 std::string FormatJournalHeader(const JournalHeader& header);
 std::string FormatJournalEntry(const JournalEntry& entry, unsigned long long nonce);
+// Any line's body sealed with its checksum and line end.
+std::string SealJournalLine(const std::string& body, unsigned long long nonce);
 
 enum class JournalState { None, Unfinished, Committed, Damaged, Untrusted, Busy };
 struct ParsedJournal {
