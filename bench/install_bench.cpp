@@ -101,7 +101,7 @@ static void MakeWizardWindow(Bench& bench) {
     bench.main = FindWindowA("myWindow", nullptr);
 }
 
-static int Flushes = 0;  // journal flushes of the last install
+static TransactedRun LastRun;  // flushes of the last install
 
 static double TimedInstall(Bench& bench, const std::string& target) {
     MakeFolders(target + "\\Resource");
@@ -113,7 +113,7 @@ static double TimedInstall(Bench& bench, const std::string& target) {
     double start = Seconds();
     DiskFiles files;
     bench.wizard->ShowInstallPage([&](InstallProgress& progress) {
-        return RunTransactedInstall(bench.root, target, bench.package, files, files, progress, &Flushes);
+        return RunTransactedInstall(bench.root, target, bench.package, files, files, progress, &LastRun);
     });
     watcher.join();
     UnhookWindowsHookEx(hook);
@@ -170,8 +170,8 @@ int main() {
     }
     double copyRatio = Fastest(install) / Fastest(bare);
     std::printf("copy: %d small + %d large files: RunInstall %.3f s, bare CopyFileA loop %.3f s, ratio %.2fx (goal <= 1.25x), "
-                "%d journal flushes\n",
-                SmallFiles, LargeFiles, Fastest(install), Fastest(bare), copyRatio, Flushes);
+                "%d flushes (journal and files)\n",
+                SmallFiles, LargeFiles, Fastest(install), Fastest(bare), copyRatio, LastRun.flushes);
 
     DeleteFileA((source + "\\Script_ACopy.ini").c_str());
     std::string target = root + "\\Record";

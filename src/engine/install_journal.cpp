@@ -455,10 +455,16 @@ std::string InstallTransaction::Relative(const std::string& path) const {
     return relative;
 }
 
-void InstallTransaction::Log(const JournalEntry& entry) { pending_.push_back(entry); }
+void InstallTransaction::Log(const JournalEntry& entry) {
+    pending_.push_back(entry);
+    // What a change left needs no flush of its own: it rides with the next
+    // line that must be on the disk before its change.
+    announced_ = announced_ || entry.kind != JournalEntry::Kind::Done;
+}
 
 void InstallTransaction::Durable() {
-    if (pending_.empty()) return;
+    if (!announced_) return;
+    announced_ = false;
     std::string bytes;
     for (const auto& entry : pending_) bytes += FormatJournalEntry(entry, nonce_);
     disk_.AppendJournal(bytes);
@@ -652,6 +658,7 @@ void InstallTransaction::Commit() {
 RecoveryReport InstallTransaction::Undo() {
     // Lines never flushed name changes never made.
     pending_.clear();
+    announced_ = false;
     RecoveryReport report = UndoEntries(disk_, target_, entries_);
     if (report.outcome == Recovery::Stuck) {
         open_ = false;

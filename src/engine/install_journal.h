@@ -202,6 +202,7 @@ private:
     std::set<std::string> folders_;           // folded folders there or announced
     std::set<std::string> present_;           // folded folders known to be there
     std::set<std::string> asides_;            // folded aside names taken
+    bool announced_ = false;  // pending_ holds a line that must be flushed before its change
     int flushes_ = 0;
     bool open_ = false;
 };
