@@ -446,6 +446,8 @@ InstallTransaction::~InstallTransaction() {
     if (open_) disk_.CloseJournal();
 }
 
+void InstallTransaction::AnnounceFolderTree(const std::string& folder) { AnnounceFolders(Inside(folder)); }
+
 std::string InstallTransaction::Relative(const std::string& path) const {
     // Every path the run builds starts with the target; one that does not is never touched.
     if (path.size() <= target_.size() + 1 || path.compare(0, target_.size(), target_) != 0 || path[target_.size()] != '\\')
@@ -453,6 +455,29 @@ std::string InstallTransaction::Relative(const std::string& path) const {
     std::string relative = path.substr(target_.size() + 1);
     if (!JournalPathIsSafe(relative)) throw FileError(path, AccessDenied);
     return relative;
+}
+
+std::string InstallTransaction::Inside(const std::string& path) const {
+    // The name the system gives the path: "/" as "\", no empty or "." names,
+    // ".." resolved, each name without the trailing dots and blanks it drops.
+    // Two spellings of one file are then one path to the run and its journal.
+    if (path.size() <= target_.size() + 1 || path.compare(0, target_.size(), target_) != 0 ||
+        (path[target_.size()] != '\\' && path[target_.size()] != '/'))
+        throw FileError(path, AccessDenied);
+    std::vector<std::string> names;
+    for (std::string_view name : PathNames(std::string_view(path).substr(target_.size() + 1))) {
+        if (name == "..") {
+            if (names.empty()) throw FileError(path, AccessDenied);
+            names.pop_back();
+            continue;
+        }
+        while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.remove_suffix(1);
+        if (!name.empty()) names.emplace_back(name);
+    }
+    if (names.empty()) throw FileError(path, AccessDenied);
+    std::string inside = target_;
+    for (const auto& name : names) inside += "\\" + name;
+    return inside;
 }
 
 void InstallTransaction::Log(const JournalEntry& entry) {
@@ -516,7 +541,9 @@ std::string InstallTransaction::FreeAsideName(const std::string& path) {
     return aside;
 }
 
-void InstallTransaction::Announce(const std::string& path) {
+void InstallTransaction::Announce(const std::string& givenPath) {
+    const std::string path = Inside(givenPath);
+
     AnnounceFile(path, true);
     AnnounceFile(ReplacementPath(path), false);  // the copy is written there first
 }
@@ -547,12 +574,16 @@ void InstallTransaction::AnnounceFile(const std::string& path, bool withFolders)
     }
 }
 
-void InstallTransaction::AnnounceText(const std::string& path) {
+void InstallTransaction::AnnounceText(const std::string& givenPath) {
+    const std::string path = Inside(givenPath);
+
     AnnounceFile(path, false);
     AnnounceFile(ReplacementPath(path), false);  // where the disk writes first; gone again when it succeeds
 }
 
-void InstallTransaction::AnnounceRemoval(const std::string& path) {
+void InstallTransaction::AnnounceRemoval(const std::string& givenPath) {
+    const std::string path = Inside(givenPath);
+
     // A delete the system refuses (read-only) was never a failure: the file stays.
     if (disk_.EntryAt(path) == JournalDisk::Entry::ReadOnlyFile) return;
     AnnounceFile(path, false);
@@ -581,21 +612,28 @@ void InstallTransaction::AfterWrite(const std::string& path, bool movedAside) {
     Log({JournalEntry::Kind::Done, Relative(path), "", disk_.Identify(path)});
 }
 
-void InstallTransaction::WriteLineStream(const std::string& path, const std::function<void(const LineSink&)>& produce) {
+void InstallTransaction::WriteLineStream(const std::string& givenPath,
+                                         const std::function<void(const LineSink&)>& produce) {
+    const std::string path = Inside(givenPath);
+
     AnnounceText(path);
     bool moved = BeforeWrite(path, false);
     files_.WriteLineStream(path, produce);
     AfterWrite(path, moved);
 }
 
-void InstallTransaction::CopyWholeFile(const std::string& source, const std::string& destination) {
+void InstallTransaction::CopyWholeFile(const std::string& source, const std::string& givenDestination) {
+    const std::string destination = Inside(givenDestination);
+
     AnnounceText(destination);
     bool moved = BeforeWrite(destination, false);
     files_.CopyWholeFile(source, destination);
     AfterWrite(destination, moved);
 }
 
-bool InstallTransaction::CopyPackageFile(const std::string& source, const std::string& destination) {
+bool InstallTransaction::CopyPackageFile(const std::string& source, const std::string& givenDestination) {
+    const std::string destination = Inside(givenDestination);
+
     std::string temporary = ReplacementPath(destination);
     Announce(destination);
     Durable();
@@ -614,7 +652,9 @@ bool InstallTransaction::CopyPackageFile(const std::string& source, const std::s
     return true;
 }
 
-void InstallTransaction::RemoveFile(const std::string& path) {
+void InstallTransaction::RemoveFile(const std::string& givenPath) {
+    const std::string path = Inside(givenPath);
+
     JournalDisk::Entry entry = disk_.EntryAt(path);
     if (entry == JournalDisk::Entry::None || entry == JournalDisk::Entry::Folder) return;
     if (entry == JournalDisk::Entry::ReadOnlyFile) return;
@@ -632,7 +672,9 @@ void InstallTransaction::RemoveFile(const std::string& path) {
     Log({JournalEntry::Kind::Done, Relative(path), "", {}});
 }
 
-void InstallTransaction::CreateFolderTree(const std::string& folder) {
+void InstallTransaction::CreateFolderTree(const std::string& givenFolder) {
+    const std::string folder = Inside(givenFolder);
+
     AnnounceFolders(folder);
     Durable();
     MakeFolders(folder);

@@ -151,7 +151,7 @@ public:
     void Announce(const std::string& path);
     // The same for a text file to be written (never its folder) and for a folder tree to be made.
     void AnnounceText(const std::string& path);
-    void AnnounceFolderTree(const std::string& folder) { AnnounceFolders(folder); }
+    void AnnounceFolderTree(const std::string& folder);
     // The same for a file the delete phase will remove; a read-only one stays.
     void AnnounceRemoval(const std::string& path);
     // The point of no return: the mark is flushed, then the old files go.
@@ -176,6 +176,8 @@ private:
         std::string aside;          // where the old file goes, "" for a new one
     };
     std::string Key(const std::string& path) const { return disk_.FoldCase(path); }
+    // The path as the system names it, inside the target; throws FileError for one outside.
+    std::string Inside(const std::string& path) const;
     std::string Relative(const std::string& path) const;
     // A text file is written only into a folder that is there: its folder is never made.
     void AnnounceFile(const std::string& path, bool withFolders);

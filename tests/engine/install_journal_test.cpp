@@ -445,3 +445,14 @@ TEST_F(Transaction, AnUndoThatCannotFinishSaysWhichFile) {
     EXPECT_EQ(RecoverTarget(disk, target).outcome, Recovery::UndoneRun);
     EXPECT_EQ(TreeOf(disk), before) << Describe(TreeOf(disk));
 }
+
+TEST_F(Transaction, SpellingsTheSystemResolvesAreOneFile) {
+    Script("Script_ACopy.ini", {"Data\\..\\Data\\a.txt", ".\\Data//a.txt"});
+    ASSERT_EQ(Run(), InstallOutcome::Installed);
+    EXPECT_EQ(disk.Bytes(target + "\\Data\\a.txt"), "a2");
+    FailAtTheEnd();
+    disk.Put(target + "\\Data\\a.txt", "a1");
+    Tree before = TreeOf(disk);
+    EXPECT_EQ(Run(), InstallOutcome::Failed);
+    EXPECT_EQ(TreeOf(disk), before) << Describe(TreeOf(disk));
+}
