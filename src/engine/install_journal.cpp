@@ -543,7 +543,6 @@ std::string InstallTransaction::FreeAsideName(const std::string& path) {
 
 void InstallTransaction::Announce(const std::string& givenPath) {
     const std::string path = Inside(givenPath);
-
     AnnounceFile(path, true);
     AnnounceFile(ReplacementPath(path), false);  // the copy is written there first
 }
@@ -576,14 +575,12 @@ void InstallTransaction::AnnounceFile(const std::string& path, bool withFolders)
 
 void InstallTransaction::AnnounceText(const std::string& givenPath) {
     const std::string path = Inside(givenPath);
-
     AnnounceFile(path, false);
     AnnounceFile(ReplacementPath(path), false);  // where the disk writes first; gone again when it succeeds
 }
 
 void InstallTransaction::AnnounceRemoval(const std::string& givenPath) {
     const std::string path = Inside(givenPath);
-
     // A delete the system refuses (read-only) was never a failure: the file stays.
     if (disk_.EntryAt(path) == JournalDisk::Entry::ReadOnlyFile) return;
     AnnounceFile(path, false);
@@ -615,7 +612,6 @@ void InstallTransaction::AfterWrite(const std::string& path, bool movedAside) {
 void InstallTransaction::WriteLineStream(const std::string& givenPath,
                                          const std::function<void(const LineSink&)>& produce) {
     const std::string path = Inside(givenPath);
-
     AnnounceText(path);
     bool moved = BeforeWrite(path, false);
     files_.WriteLineStream(path, produce);
@@ -624,7 +620,6 @@ void InstallTransaction::WriteLineStream(const std::string& givenPath,
 
 void InstallTransaction::CopyWholeFile(const std::string& source, const std::string& givenDestination) {
     const std::string destination = Inside(givenDestination);
-
     AnnounceText(destination);
     bool moved = BeforeWrite(destination, false);
     files_.CopyWholeFile(source, destination);
@@ -633,7 +628,6 @@ void InstallTransaction::CopyWholeFile(const std::string& source, const std::str
 
 bool InstallTransaction::CopyPackageFile(const std::string& source, const std::string& givenDestination) {
     const std::string destination = Inside(givenDestination);
-
     std::string temporary = ReplacementPath(destination);
     Announce(destination);
     Durable();
@@ -654,7 +648,6 @@ bool InstallTransaction::CopyPackageFile(const std::string& source, const std::s
 
 void InstallTransaction::RemoveFile(const std::string& givenPath) {
     const std::string path = Inside(givenPath);
-
     JournalDisk::Entry entry = disk_.EntryAt(path);
     if (entry == JournalDisk::Entry::None || entry == JournalDisk::Entry::Folder) return;
     if (entry == JournalDisk::Entry::ReadOnlyFile) return;
@@ -674,7 +667,6 @@ void InstallTransaction::RemoveFile(const std::string& givenPath) {
 
 void InstallTransaction::CreateFolderTree(const std::string& givenFolder) {
     const std::string folder = Inside(givenFolder);
-
     AnnounceFolders(folder);
     Durable();
     MakeFolders(folder);
