@@ -16,7 +16,6 @@ namespace {
 // even a slow drive lets the window live every 50 ms or so; smaller ones take
 // one system copy, as fast as there is.
 const LONGLONG PiecewiseFrom = 256 << 10;
-const DWORD PieceSize = 256 << 10;
 
 bool SystemCopy(const std::string& source, const std::string& destination) {
     if (!NeedsExtendedLength(source) && !NeedsExtendedLength(destination))
@@ -27,23 +26,38 @@ bool SystemCopy(const std::string& source, const std::string& destination) {
     return !from.empty() && !to.empty() && CopyFileW(from.c_str(), to.c_str(), FALSE) != 0;
 }
 
-// The bytes, the last-write time and the attributes, as the system copy
-// gives them; a copy that fails or is cancelled leaves no destination.
-bool PiecewiseCopy(HANDLE from, const BY_HANDLE_FILE_INFORMATION& info, const std::string& destination,
-                   const std::function<bool()>& keepGoing) {
-    DWORD attributes = info.dwFileAttributes & ~FILE_ATTRIBUTE_READONLY;
+bool CopyOnce(const std::string& source, const std::string& destination, const std::function<bool()>& keepGoing,
+              long long sourceSize) {
+    if (!keepGoing) return SystemCopy(source, destination);
+    if ((sourceSize < 0 ? PathSize(source) : sourceSize) < PiecewiseFrom) return SystemCopy(source, destination);
+    return CopyFileDurably(source, destination, keepGoing);
+}
+
+// A durable copy flushes the file it writes every so many bytes, so no single
+// flush holds the window long, and once more at its end.
+const DWORD DurablePiece = 256 << 10;
+const unsigned long long FlushEvery = 8ull << 20;
+
+}  // namespace
+
+bool CopyFileDurably(const std::string& source, const std::string& destination, const std::function<bool()>& keepGoing) {
+    FileHandle from(OpenFilePath(source, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!from.valid() || !GetFileInformationByHandle(from.get(), &info)) return false;
+    DWORD attributes = info.dwFileAttributes & ~(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY);
     FileHandle to(OpenFilePath(destination, GENERIC_WRITE, 0, CREATE_ALWAYS, attributes ? attributes : FILE_ATTRIBUTE_NORMAL));
     if (!to.valid()) return false;
-    std::vector<char> piece(PieceSize);
+    std::vector<char> piece(DurablePiece);
+    unsigned long long unflushed = 0;
     bool copied = true;
     for (;;) {
         DWORD got = 0, wrote = 0;
-        if (!keepGoing()) {
+        if (keepGoing && !keepGoing()) {
             SetLastError(ERROR_REQUEST_ABORTED);
             copied = false;
             break;
         }
-        if (!ReadFile(from, piece.data(), PieceSize, &got, nullptr)) {
+        if (!ReadFile(from.get(), piece.data(), DurablePiece, &got, nullptr)) {
             copied = false;
             break;
         }
@@ -53,8 +67,16 @@ bool PiecewiseCopy(HANDLE from, const BY_HANDLE_FILE_INFORMATION& info, const st
             copied = false;
             break;
         }
+        unflushed += got;
+        if (unflushed >= FlushEvery) {
+            unflushed = 0;
+            if (!FlushFileBuffers(to.get())) {
+                copied = false;
+                break;
+            }
+        }
     }
-    copied = copied && SetFileTime(to.get(), nullptr, nullptr, &info.ftLastWriteTime);
+    copied = copied && SetFileTime(to.get(), nullptr, nullptr, &info.ftLastWriteTime) && FlushFileBuffers(to.get());
     DWORD error = GetLastError();
     copied = to.reset() && copied;
     if (!copied) {
@@ -64,18 +86,6 @@ bool PiecewiseCopy(HANDLE from, const BY_HANDLE_FILE_INFORMATION& info, const st
     }
     return true;
 }
-
-bool CopyOnce(const std::string& source, const std::string& destination, const std::function<bool()>& keepGoing,
-              long long sourceSize) {
-    if (!keepGoing) return SystemCopy(source, destination);
-    if ((sourceSize < 0 ? PathSize(source) : sourceSize) < PiecewiseFrom) return SystemCopy(source, destination);
-    FileHandle from(OpenFilePath(source, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN));
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!from.valid() || !GetFileInformationByHandle(from.get(), &info)) return false;
-    return PiecewiseCopy(from.get(), info, destination, keepGoing);
-}
-
-}  // namespace
 
 bool ShellCopyToFolder(const std::string& source, const std::string& folder) {
     std::string from = source + '\0';  // the shell wants double-NUL-terminated lists

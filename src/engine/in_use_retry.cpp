@@ -1,6 +1,15 @@
 #include "engine/in_use_retry.h"
 
 #include "base/failure.h"
+#include "base/package_layout.h"
+
+// The file the user knows: a replacement written beside a file is named by that file.
+static std::string KnownName(const std::string& path) {
+    const std::string suffix = ReplacementSuffix;
+    if (path.size() > suffix.size() && path.compare(path.size() - suffix.size(), suffix.size(), suffix) == 0)
+        return path.substr(0, path.size() - suffix.size());
+    return path;
+}
 
 InUseRetry::InUseRetry(InstallFiles& files, JournalDisk& disk, std::function<unsigned long()> lastError,
                        AskRetryFile ask)
@@ -21,8 +30,8 @@ auto InUseRetry::RetriedThrowing(Step step) -> decltype(step()) {
         try {
             return step();
         } catch (const FileError& error) {
-            refusal_ = {error.path, error.reason, error.code};
-            if (!IsFileInUseCode(error.code) || !ask_ || !ask_(error.path)) throw;
+            refusal_ = {KnownName(error.path), error.reason, error.code};
+            if (!IsFileInUseCode(error.code) || !ask_ || !ask_(refusal_.path)) throw;
         }
     }
 }
@@ -42,7 +51,7 @@ void InUseRetry::CopyWholeFile(const std::string& source, const std::string& des
 
 bool InUseRetry::CopyPackageFile(const std::string& source, const std::string& destination) {
     // The copy cannot tell which end was refused; the destination is the file the user knows.
-    return Retried(destination, [&] { return files_.CopyPackageFile(source, destination); });
+    return Retried(KnownName(destination), [&] { return files_.CopyPackageFile(source, destination); });
 }
 
 bool InUseRetry::Rename(const std::string& from, const std::string& to, bool writeThrough) {
@@ -53,6 +62,15 @@ bool InUseRetry::Erase(const std::string& path) {
     return Retried(path, [&] { return disk_.Erase(path); });
 }
 
-void InUseRetry::AppendJournal(const std::string& path, const std::string& bytes) {
-    RetriedThrowing([&] { disk_.AppendJournal(path, bytes); });
+bool InUseRetry::Link(const std::string& existing, const std::string& link) {
+    return Retried(existing, [&] { return disk_.Link(existing, link); });
+}
+
+bool InUseRetry::Replace(const std::string& from, const std::string& to) {
+    // The file the user knows is the one being replaced.
+    return Retried(KnownName(to), [&] { return disk_.Replace(from, to); });
+}
+
+void InUseRetry::AppendJournal(const std::string& bytes) {
+    RetriedThrowing([&] { disk_.AppendJournal(bytes); });
 }

@@ -32,14 +32,27 @@ public:
     void CreateFolderTree(const std::string& folder) override { files_.CreateFolderTree(folder); }
 
     Entry EntryAt(const std::string& path) override { return disk_.EntryAt(path); }
+    FileIdentity Identify(const std::string& path) override { return disk_.Identify(path); }
+    bool Link(const std::string& existing, const std::string& link) override;
+    bool Replace(const std::string& from, const std::string& to) override;
     bool Rename(const std::string& from, const std::string& to, bool writeThrough) override;
     bool Erase(const std::string& path) override;
     bool MakeFolder(const std::string& folder) override { return disk_.MakeFolder(folder); }
     bool RemoveFolder(const std::string& folder) override { return disk_.RemoveFolder(folder); }
     void KeepAttributes(const std::string& from, const std::string& to) override { disk_.KeepAttributes(from, to); }
-    void AppendJournal(const std::string& path, const std::string& bytes) override;
+    unsigned long LastError() override { return disk_.LastError(); }
+    bool CreateJournal(const std::string& path) override { return disk_.CreateJournal(path); }
+    void AppendJournal(const std::string& bytes) override;
     void CloseJournal() override { disk_.CloseJournal(); }
-    std::string ReadJournal(const std::string& path) override { return disk_.ReadJournal(path); }
+    Read ReadJournal(const std::string& path, std::string& bytes) override { return disk_.ReadJournal(path, bytes); }
+    bool WriteRunRecord(const std::string& target, const std::string& bytes) override {
+        return disk_.WriteRunRecord(target, bytes);
+    }
+    std::string ReadRunRecord(const std::string& target) override { return disk_.ReadRunRecord(target); }
+    bool EraseRunRecord(const std::string& target) override { return disk_.EraseRunRecord(target); }
+    unsigned long long RandomNumber() override { return disk_.RandomNumber(); }
+    std::string LocalTimeNow() override { return disk_.LocalTimeNow(); }
+    std::string FoldCase(const std::string& path) override { return disk_.FoldCase(path); }
 
 private:
     // Takes the step until it succeeds, or it is refused for another reason,

@@ -207,11 +207,11 @@ static void NoteFailure(InstallFailure* failure) {
 }
 
 InstallOutcome RunTransactedInstall(const std::string& setupFolder, const std::string& target, const Package& package,
-                                    InstallFiles& files, JournalDisk& disk, InstallProgress& progress, int* flushes,
-                                    InstallFailure* failure) {
+                                    InstallFiles& files, JournalDisk& disk, InstallProgress& progress,
+                                    TransactedRun* report, InstallFailure* failure) {
     bool installed = false;
     try {
-        InstallTransaction transaction(files, disk, target);
+        InstallTransaction transaction(files, disk, target, {package.PackName, package.PackVersion, "", setupFolder});
         files.WatchCopies([&] { return progress.KeepAlive(); });
         try {
             installed = InstallPackage(setupFolder, target, package, transaction, progress, &transaction) &&
@@ -224,10 +224,13 @@ InstallOutcome RunTransactedInstall(const std::string& setupFolder, const std::s
             NoteFailure(failure);
         }
         files.WatchCopies(nullptr);
-        if (!installed) transaction.Undo();
-        if (flushes) *flushes = transaction.flushes();
+        RecoveryReport undo;
+        if (!installed) undo = transaction.Undo();
+        if (report) *report = {transaction.flushes(), undo};
+    } catch (const InstallTransaction::JournalBusy&) {
+        return InstallOutcome::Busy;
     } catch (...) {
-        installed = false;  // a journal nobody finished: nothing was changed
+        installed = false;  // the journal could not be started: nothing was changed
         NoteFailure(failure);
     }
     if (installed) return InstallOutcome::Installed;

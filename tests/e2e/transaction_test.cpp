@@ -180,15 +180,13 @@ TEST_F(Transacted, TheWindowAnswersAllThroughALargeCopy) {
     AddPackageFile(setup.path, "Data\\large.dat", size);
     BeginInstall(process, setup.path);
     std::string destination = PackageFolder(copy) + "\\Data\\large.dat";
-    ASSERT_TRUE(WaitClosely([&] { return PathExists(destination); }));
+    // The copy is written and flushed beside the destination, then takes its place.
+    std::string beside = destination + ".setup-tmp";
+    ASSERT_TRUE(WaitClosely([&] { return PathExists(beside); }));
     int answers = 0;
     bool silent = false;
-    // Until the copy has its last byte.
-    auto copying = [&] {
-        WIN32_FILE_ATTRIBUTE_DATA data;
-        return GetFileAttributesExA(destination.c_str(), GetFileExInfoStandard, &data) &&
-               ((static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow) < size;
-    };
+    // Until the copy, flushed, has taken the destination's place.
+    auto copying = [&] { return PathExists(beside); };
     while (copying()) {
         DWORD_PTR result = 0;
         if (!SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 400, &result)) {
@@ -280,7 +278,7 @@ TEST_F(Transacted, KillsAreFinishedByTheNextRun) {
         }
         if (hold != INVALID_HANDLE_VALUE) CloseHandle(hold);
         std::string journal = copy + "\\Setup.journal";
-        bool committed = PathExists(journal) ? ReadBytes(journal).find("committed\r\n") != std::string::npos
+        bool committed = PathExists(journal) ? ReadBytes(journal).find("\ncommitted\t") != std::string::npos
                                              : TreeOf(copy) == installed;
         committedKills += committed;
         std::string where = std::string(point.failing ? "failing" : "whole") + " run killed " +
