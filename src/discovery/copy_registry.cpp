@@ -46,9 +46,10 @@ TCopyRecord ReadCopyRecord(const std::string& recordPath) {
 // offline) is kept: other programs made its record, and this one cannot make
 // it again. Only a copy whose root is there and whose file is not is gone.
 // The root is asked first: its file would only wait for the same time-out.
-static bool IsStale(const TCopyRecord& record, RootReachability& roots) {
+static bool IsStale(const TCopyRecord& record, RootReachability& roots, const UnfinishedRunTest& unfinishedRun) {
     if (record.ExePatch.empty()) return true;
     if (!roots.IsReachable(record.ExePatch)) return false;
+    if (unfinishedRun && unfinishedRun(record.ExePatch)) return false;
     if (!FileIsPresent(record.ExePatch)) return true;
     return !VersionsMatch(record.Version, GetFileVersionString(record.ExePatch));
 }
@@ -94,7 +95,7 @@ void PruneCopyRecords(const std::string& exePath, const std::string& programName
 }
 
 void PruneCopyRecords(const std::string& exePath, const std::string& programName, const std::string& version,
-                      RootReachability& roots) {
+                      RootReachability& roots, const UnfinishedRunTest& unfinishedRun) {
     if (!RecordsKeyExists()) return;
     int count = ReadCopyCount();
     if (count <= 0) return;
@@ -107,7 +108,7 @@ void PruneCopyRecords(const std::string& exePath, const std::string& programName
     for (int i = 1; i <= count; ++i) {
         int slot = i - removed;
         TCopyRecord record = ReadCopyRecord(CopyRecordPath(slot));
-        if (IsStale(record, roots) || IsGivenRecord(record, exePath, programName, version)) {
+        if (IsStale(record, roots, unfinishedRun) || IsGivenRecord(record, exePath, programName, version)) {
             DeleteRegKey(HKEY_CURRENT_USER, CopyRecordPath(slot));
             for (int k = slot + 1; k <= count - removed; ++k) {
                 if (RegKeyExists(HKEY_CURRENT_USER, CopyRecordPath(k)))
