@@ -40,6 +40,24 @@ void SetRussianTexts(Catalogue& texts, const std::string& programName, bool lang
     texts.LblElapsed = "Прошло времени:";
     texts.BtnExit = "&Выход";
     texts.LblAboutPackage = "О пакете:";
+    texts.MsgPackageMissing = "Файлы пакета не найдены или повреждены. Извлеките из архива все файлы "
+                              "и запустите программу установки ещё раз. Файлы искались в папке:";
+    texts.MsgFileInUse = "Файл занят другой программой. Закройте её и нажмите \"Повтор\" "
+                         "или нажмите \"Отмена\", чтобы прервать установку:";
+    texts.MsgDiskSpace = "На диске недостаточно свободного места для установки пакета. Нужно / свободно (МБ):";
+    texts.MsgAccessDenied = "Нет доступа: программа установки не может записывать в папку этой копии программы. "
+                            "Запустите программу установки от имени администратора или выберите другую копию:";
+}
+
+// The optional texts for a language file that does not supply them.
+static void SetEnglishOptionalTexts(Catalogue& texts) {
+    texts.MsgPackageMissing = "Setup files are missing or incomplete. Extract all files from the archive, "
+                              "then run setup again. Setup looked for them in:";
+    texts.MsgFileInUse = "A file is in use by another program. Close that program, then press Retry, "
+                         "or press Cancel to stop the installation:";
+    texts.MsgDiskSpace = "There is not enough free space on the disk for the package. Needed / free (MB):";
+    texts.MsgAccessDenied = "Access denied: setup cannot write to this copy of the program. "
+                            "Run setup as an administrator or choose another copy:";
 }
 
 namespace {
@@ -58,7 +76,7 @@ struct MessageLine {
     TemplateUse use;
 };
 
-const MessageLine MessageLines[LanguageMessageLines] = {
+const MessageLine MessageLines[] = {
     {&Catalogue::MsgExitConfirm, nullptr, "", "", Plain},           // 1
     {&Catalogue::CapExitConfirm, nullptr, "", "...", Plain},        // 2
     {&Catalogue::BtnNext, nullptr, "", " >>", Plain},               // 3
@@ -88,7 +106,14 @@ const MessageLine MessageLines[LanguageMessageLines] = {
     {&Catalogue::LblElapsed, nullptr, "", ":", Plain},              // 27
     {&Catalogue::BtnExit, nullptr, "", "", Plain},                  // 28
     {&Catalogue::LblAboutPackage, nullptr, "", ":", Plain},         // 29
+    // Optional lines: a file without them shows their English texts.
+    {&Catalogue::MsgPackageMissing, nullptr, "", "", Plain},  // 30
+    {&Catalogue::MsgFileInUse, nullptr, "", "", Plain},       // 31
+    {&Catalogue::MsgDiskSpace, nullptr, "", "", Plain},       // 32
+    {&Catalogue::MsgAccessDenied, nullptr, "", "", Plain},    // 33
 };
+constexpr int AllMessageLines = static_cast<int>(sizeof MessageLines / sizeof MessageLines[0]);
+static_assert(AllMessageLines >= LanguageMessageLines);
 
 // Widths and precisions beyond this are refused, so a template cannot ask
 // for an arbitrarily large text.
@@ -164,23 +189,26 @@ static void ApplyMessageLine(Catalogue& texts, int number, const std::string& li
 
 bool IsSkippedLanguageLine(const std::string& line) { return line.empty() || IsCommentLine(line); }
 
+int MessageLineCount() { return AllMessageLines; }
+
 bool MessageLineIsTemplate(int number) {
-    return number >= 1 && number <= LanguageMessageLines && MessageLines[number - 1].use != Plain;
+    return number >= 1 && number <= AllMessageLines && MessageLines[number - 1].use != Plain;
 }
 
 bool MessageLineShowsName(int number) {
-    return number >= 1 && number <= LanguageMessageLines && MessageLines[number - 1].use == Name;
+    return number >= 1 && number <= AllMessageLines && MessageLines[number - 1].use == Name;
 }
 
 int ApplyLanguageLines(Catalogue& texts, const std::vector<std::string>& lines, const std::string& programName) {
     int MessageLineCounter = 0;
     texts.BtnBack = "<< &Back";
     texts.LblElapsed = "Passed time:";
+    SetEnglishOptionalTexts(texts);
     // The first line is the language's display name, whatever it holds.
     for (size_t i = 1; i < lines.size(); ++i) {
         if (IsSkippedLanguageLine(lines[i])) continue;
         ++MessageLineCounter;
-        if (MessageLineCounter <= LanguageMessageLines)
+        if (MessageLineCounter <= AllMessageLines)
             ApplyMessageLine(texts, MessageLineCounter, lines[i], programName);
     }
     return MessageLineCounter;

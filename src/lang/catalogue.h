@@ -1,6 +1,6 @@
-// The message catalogue: the 25 user-visible texts in one record, their
-// built-in Russian forms, and the rules by which a language file's lines
-// replace them. Pure: the language file is handed in as lines.
+// The message catalogue: the user-visible texts in one record, their built-in
+// Russian forms, and the rules by which a language file's lines replace them.
+// Pure: the language file is handed in as lines.
 #pragma once
 #include <string>
 #include <vector>
@@ -31,18 +31,27 @@ struct Catalogue {
     std::string LblElapsed;
     std::string BtnExit;
     std::string LblAboutPackage;
+    // Texts a language file may supply after its 29 lines. Each is plain text
+    // ending where the caller adds the details (a folder, a file, figures) below.
+    std::string MsgPackageMissing;
+    std::string MsgFileInUse;
+    std::string MsgDiskSpace;
+    std::string MsgAccessDenied;
 };
 
-constexpr int LanguageMessageLines = 29;  // message lines of a complete language file
+constexpr int LanguageMessageLines = 29;  // message lines every language file has
+// All message lines a language file can have: the 29 and the optional ones after them.
+int MessageLineCount();
 
 // The two English exit texts the language page asks with until a language is loaded.
 void SetEnglishExitTexts(Catalogue& texts);
 // Sets the three texts of the language page to Russian, or, with
-// `languagePageOnly` false, all 25 (the composed ones with the program's name).
+// `languagePageOnly` false, all of them (the composed ones with the program's name).
 void SetRussianTexts(Catalogue& texts, const std::string& programName, bool languagePageOnly);
 
 // Applies a language file's lines (the first, the display name, included):
-// BtnBack and LblElapsed get their English texts first, then every message
+// BtnBack, LblElapsed and the optional texts get their English texts first
+// (never a Russian text among another language's), then every message
 // line replaces or extends its entry; entries the file does not reach keep
 // their texts. Returns the number of message lines read. A template that does
 // not fit the program's name as its one argument is used as FormatTemplate

@@ -44,12 +44,13 @@ void CheckLanguageFile(SetupCheck& check, const std::string& name, const Package
         int number = static_cast<int>(i + 1);
         if (IsSkippedLanguageLine(line)) continue;
         ++messages;
-        if (messages <= LanguageMessageLines && MessageLineIsTemplate(messages))
+        if (MessageLineIsTemplate(messages))
             CheckTemplate(check, name, number, messages, line, package.PackProgramName);
-        if (messages == LanguageMessageLines + 1)
+        if (messages == MessageLineCount() + 1)
             check.Add(name, number, Severity::Note,
                       "message lines from here on are ignored: a language file has " +
-                          std::to_string(LanguageMessageLines));
+                          std::to_string(LanguageMessageLines) + ", and up to " +
+                          std::to_string(MessageLineCount() - LanguageMessageLines) + " optional ones after them");
     }
     if (messages < LanguageMessageLines)
         check.Add(name, static_cast<int>(file->lines.size()), Severity::Warning,

@@ -131,12 +131,23 @@ TEST_F(CatalogueTest, ShortFilesKeepWhatTheyDoNotReach) {
     EXPECT_EQ(t.LblAboutPackage, "T29:");
 }
 
-TEST_F(CatalogueTest, LinesBeyondTheLastMessageAreIgnored) {
+// The optional lines after the 29: a file that stops at 29 shows them in
+// English, never in the Russian set before it; lines past them are ignored.
+TEST_F(CatalogueTest, OptionalLinesAreEnglishUntilSuppliedAndLinesBeyondThemAreIgnored) {
+    SetRussianTexts(t, programName, false);
+    const std::string russianMissing = t.MsgPackageMissing;
+    Apply(CompleteFile());
+    EXPECT_EQ(messageLines, LanguageMessageLines);
+    EXPECT_NE(t.MsgPackageMissing, russianMissing);
+    EXPECT_EQ(t.MsgPackageMissing.rfind("Setup files are missing", 0), 0u);
+    EXPECT_FALSE(t.MsgAccessDenied.empty());
+
     Lines lines = CompleteFile();
-    lines.push_back("extra %d");
-    lines.push_back("extra");
+    lines.push_back("Missing 100% %s");
+    for (int n = LanguageMessageLines + 2; n <= MessageLineCount() + 2; ++n) lines.push_back("extra");
     Apply(lines);
-    EXPECT_EQ(messageLines, 31);
+    EXPECT_EQ(messageLines, MessageLineCount() + 2);
+    EXPECT_EQ(t.MsgPackageMissing, "Missing 100% %s") << "an optional line is plain text";
     EXPECT_EQ(t.LblAboutPackage, "T29:");
 }
 
