@@ -37,6 +37,16 @@ struct Catalogue {
     std::string MsgFileInUse;
     std::string MsgDiskSpace;
     std::string MsgAccessDenied;
+    // An install run interrupted in the chosen copy: the two questions (a
+    // template with the package and version at %s), the outcome (the same),
+    // and what stops it from being settled.
+    std::string MsgInterruptedUndo;
+    std::string MsgInterruptedFinish;
+    std::string MsgInterruptionSettled;
+    std::string MsgLeftAsChanged;
+    std::string MsgJournalNotVouched;
+    std::string MsgCopyBusy;
+    std::string MsgFileNotPutBack;
 };
 
 constexpr int LanguageMessageLines = 29;  // message lines every language file has
