@@ -60,11 +60,12 @@ protected:
     // Ends a run at the reinstall question by cancelling it.
     void CancelAtReinstallQuestion();
     // Starts setup.exe in the setup folder and takes it past the about page and
-    // the folder-found box of a single recorded copy (and, with `reinstall`,
-    // past the reinstall question): the install begins.
-    void BeginInstall(SetupProcess& run, const std::string& setupFolder, bool reinstall = false);
+    // the folder-found box of a single recorded copy (with `settle`, past the
+    // question about an interrupted run, answered Yes, and the box after it;
+    // with `reinstall`, past the reinstall question): the install begins.
+    void BeginInstall(SetupProcess& run, const std::string& setupFolder, bool reinstall = false, bool settle = false);
     // A whole run into the one recorded copy; returns the result box's text.
-    std::string InstallAndFinish(bool reinstall = false);
+    std::string InstallAndFinish(bool reinstall = false, bool settle = false);
 };
 
 std::string PackageFolder(const std::string& copy);
