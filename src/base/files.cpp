@@ -57,6 +57,12 @@ bool RenamePath(const std::string& from, const std::string& to, unsigned long fl
     return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), flags) != 0;
 }
 
+bool LinkPath(const std::string& existing, const std::string& link) {
+    if (!NeedsExtendedLength(existing) && !NeedsExtendedLength(link))
+        return CreateHardLinkA(link.c_str(), existing.c_str(), nullptr) != 0;
+    return CreateHardLinkW(Wide(link).c_str(), Wide(existing).c_str(), nullptr) != 0;
+}
+
 long long PathSize(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!AttributesOf(path, data)) return -1;

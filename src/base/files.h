@@ -42,6 +42,8 @@ bool CreateFolderTree(const std::string& folder);
 // beyond MAX_PATH); false when the system refused.
 bool RenamePath(const std::string& from, const std::string& to, unsigned long moveFlags);
 bool DeletePath(const std::string& path);
+// A second name for an existing file (a hard link); false where the volume has none.
+bool LinkPath(const std::string& existing, const std::string& link);
 bool MakeFolder(const std::string& folder);
 bool RemoveEmptyFolder(const std::string& folder);
 // CreateFile, A or W by the path's length; INVALID_HANDLE_VALUE when refused.

@@ -54,6 +54,10 @@ inline constexpr char PackagesName[] = "Packages.ini";
 inline constexpr char JournalName[] = "Setup.journal";
 inline constexpr char AsideSuffix[] = ".setup-old";
 inline constexpr char ReplacementSuffix[] = ".setup-tmp";
+// Below the user's local application data: the records of this user's runs
+// not yet finished, which vouch for their journals.
+inline constexpr char RunRecordsFolder[] = "Quillsetter.TV\\Runs";
+inline constexpr char RunRecordExtension[] = ".run";
 
 // The same files as paths relative to the setup folder.
 inline constexpr const char* SourcePackIni = package_layout_detail::Joined<SourceFolderName, PackIniName>.data();

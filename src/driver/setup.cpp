@@ -141,7 +141,7 @@ void RunStages(SetupRun& run, Wizard& wizard) {
     // What an earlier run left unfinished in this target is settled first:
     // undone, or its clean-up finished. One that cannot be settled now (a
     // file in use) is not installed over.
-    if (RecoverTarget(files, run.ChosenFolder) == Recovery::Stuck) {
+    if (RecoverTarget(files, run.ChosenFolder).outcome >= Recovery::Stuck) {
         ShowMessageBox(run.texts.MsgInstallFailed, run.texts.CapMessage, MB_SYSTEMMODAL | MB_ICONERROR);
         return;
     }

@@ -1,9 +1,15 @@
 #include "engine/disk_files.h"
 
 #include <windows.h>
+#include <ntsecapi.h>
+#include <shlobj.h>
+
+#include <cstdio>
 
 #include "base/failure.h"
 #include "base/files.h"
+#include "base/package_layout.h"
+#include "base/paths.h"
 #include "base/text_file.h"
 #include "engine/file_ops.h"
 
@@ -27,15 +33,18 @@ void DiskFiles::CopyWholeFile(const std::string& source, const std::string& dest
 }
 
 bool DiskFiles::CopyPackageFile(const std::string& source, const std::string& destination) {
-    auto known = presentSizes_.find(source);
-    long long size = known == presentSizes_.end() ? -1 : known->second;
-    if (known != presentSizes_.end()) presentSizes_.erase(known);
-    return ::CopyPackageFile(source, destination, keepGoing_, size);
+    presentSizes_.erase(source);
+    return CopyFileDurably(source, destination, keepGoing_) || Failed();
 }
 
 void DiskFiles::RemoveFile(const std::string& path) { DeletePath(path); }
 
 void DiskFiles::CreateFolderTree(const std::string& folder) { ::CreateFolderTree(folder); }
+
+bool DiskFiles::Failed() {
+    lastError_ = GetLastError();
+    return false;
+}
 
 JournalDisk::Entry DiskFiles::EntryAt(const std::string& path) {
     DWORD attributes = PathAttributes(path);
@@ -44,21 +53,54 @@ JournalDisk::Entry DiskFiles::EntryAt(const std::string& path) {
     return attributes & FILE_ATTRIBUTE_READONLY ? Entry::ReadOnlyFile : Entry::File;
 }
 
+FileIdentity DiskFiles::Identify(const std::string& path) {
+    FileIdentity identity;
+    // The file itself, never what a link leads to: no sharing asked of it, no data read.
+    FileHandle file(OpenFilePath(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+                                 FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!file.valid() || !GetFileInformationByHandle(file.get(), &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return identity;
+    identity.size = static_cast<long long>((static_cast<unsigned long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
+    identity.written = (static_cast<unsigned long long>(info.ftLastWriteTime.dwHighDateTime) << 32) |
+                       info.ftLastWriteTime.dwLowDateTime;
+    identity.volume = info.dwVolumeSerialNumber;
+    identity.index = (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    // FAT volumes make an index up from the folder entry; zero means none.
+    identity.hasIndex = identity.index != 0;
+    return identity;
+}
+
+bool DiskFiles::Link(const std::string& existing, const std::string& link) {
+    return LinkPath(existing, link) || Failed();
+}
+
+bool DiskFiles::Replace(const std::string& from, const std::string& to) {
+    // The system refuses to replace a read-only file; the run may have made one.
+    DWORD old = PathAttributes(to);
+    if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_READONLY)) SetPathAttributes(to, old & ~FILE_ATTRIBUTE_READONLY);
+    if (RenamePath(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    Failed();
+    if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_READONLY)) SetPathAttributes(to, old);
+    return false;
+}
+
 bool DiskFiles::Rename(const std::string& from, const std::string& to, bool writeThrough) {
-    return RenamePath(from, to, writeThrough ? MOVEFILE_WRITE_THROUGH : 0);
+    return RenamePath(from, to, writeThrough ? MOVEFILE_WRITE_THROUGH : 0) || Failed();
 }
 
 bool DiskFiles::Erase(const std::string& path) {
     if (DeletePath(path)) return true;
+    Failed();
     // A package file may carry the read-only attribute its source had.
     DWORD attributes = PathAttributes(path);
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY)) return false;
-    return SetPathAttributes(path, attributes & ~FILE_ATTRIBUTE_READONLY) && DeletePath(path);
+    return (SetPathAttributes(path, attributes & ~FILE_ATTRIBUTE_READONLY) && DeletePath(path)) || Failed();
 }
 
-bool DiskFiles::MakeFolder(const std::string& folder) { return ::MakeFolder(folder); }
+bool DiskFiles::MakeFolder(const std::string& folder) { return ::MakeFolder(folder) || Failed(); }
 
-bool DiskFiles::RemoveFolder(const std::string& folder) { return RemoveEmptyFolder(folder); }
+bool DiskFiles::RemoveFolder(const std::string& folder) { return RemoveEmptyFolder(folder) || Failed(); }
 
 void DiskFiles::KeepAttributes(const std::string& from, const std::string& to) {
     const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
@@ -66,28 +108,93 @@ void DiskFiles::KeepAttributes(const std::string& from, const std::string& to) {
     if (old != INVALID_FILE_ATTRIBUTES && (old & kept)) SetPathAttributes(to, (PathAttributes(to) & ~kept) | (old & kept));
 }
 
-void DiskFiles::AppendJournal(const std::string& path, const std::string& bytes) {
-    if (!journal_.valid()) {
-        journal_.reset(OpenFilePath(path, GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN));
-        if (!journal_.valid()) throw FileError(path, SystemErrorText(GetLastError()));
-        SetFilePointer(journal_.get(), 0, nullptr, FILE_END);
-    }
+bool DiskFiles::CreateJournal(const std::string& path) {
+    // No sharing but deletion: another run can neither read nor write it while this one lives.
+    journal_.reset(OpenFilePath(path, GENERIC_WRITE, FILE_SHARE_DELETE, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN));
+    journalPath_ = path;
+    return journal_.valid() || Failed();
+}
+
+void DiskFiles::AppendJournal(const std::string& bytes) {
     DWORD wrote = 0;
-    if (!WriteFile(journal_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &wrote, nullptr) ||
+    if (!journal_.valid() || !WriteFile(journal_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &wrote, nullptr) ||
         wrote != bytes.size() || !FlushFileBuffers(journal_.get())) {
-        throw FileError(path, SystemErrorText(GetLastError()));
+        throw FileError(journalPath_, SystemErrorText(GetLastError()));
     }
 }
 
-std::string DiskFiles::ReadJournal(const std::string& path) {
-    // Opened without sharing: the journal of a run still at work (another
-    // setup.exe on the same target) holds it open, and must not be undone.
-    FileHandle file(OpenFilePath(path, GENERIC_READ, 0, OPEN_EXISTING, 0));
-    if (!file.valid()) throw FileError(path, SystemErrorText(GetLastError()));
-    std::string bytes;
+JournalDisk::Read DiskFiles::ReadJournal(const std::string& path, std::string& bytes) {
+    bytes.clear();
+    FileHandle file(OpenFilePath(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0));
+    if (!file.valid()) {
+        Failed();
+        if (lastError_ == ERROR_FILE_NOT_FOUND || lastError_ == ERROR_PATH_NOT_FOUND) return Read::Absent;
+        return lastError_ == ERROR_SHARING_VIOLATION ? Read::Busy : Read::Failed;
+    }
     char chunk[4096];
     for (DWORD got = 0;; bytes.append(chunk, got)) {
-        if (!ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr)) throw FileError(path, SystemErrorText(GetLastError()));
-        if (got == 0) return bytes;
+        if (!ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr)) return Failed(), Read::Failed;
+        if (got == 0) return Read::Done;
     }
+}
+
+std::string DiskFiles::RunRecordPath(const std::string& target) {
+    char folder[MAX_PATH] = "";
+    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, folder)) || !folder[0]) return "";
+    // One record per target: named by a hash of its folded full path.
+    unsigned long long hash = 14695981039346656037ull;
+    for (char c : FoldCase(target)) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    char name[17];
+    std::snprintf(name, sizeof name, "%016llx", hash);
+    return JoinPath(JoinPath(folder, RunRecordsFolder), name + std::string(RunRecordExtension));
+}
+
+bool DiskFiles::WriteRunRecord(const std::string& target, const std::string& bytes) {
+    std::string path = RunRecordPath(target);
+    if (path.empty() || !::CreateFolderTree(FolderOf(path))) return Failed();
+    try {
+        ReplaceFileBytes(path, bytes);
+        return true;
+    } catch (const FileError&) {
+        return Failed();
+    }
+}
+
+std::string DiskFiles::ReadRunRecord(const std::string& target) {
+    std::string path = RunRecordPath(target);
+    try {
+        return path.empty() ? "" : ReadFileBytes(path);
+    } catch (const FileError&) {
+        return "";
+    }
+}
+
+bool DiskFiles::EraseRunRecord(const std::string& target) {
+    std::string path = RunRecordPath(target);
+    return !path.empty() && (DeletePath(path) || Failed());
+}
+
+unsigned long long DiskFiles::RandomNumber() {
+    unsigned long long number = 0;
+    if (RtlGenRandom(&number, sizeof number)) return number;
+    // Unique is what the nonce must be; the time and the process make it so.
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    return ((static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime) ^
+           (static_cast<unsigned long long>(GetCurrentProcessId()) << 48);
+}
+
+std::string DiskFiles::LocalTimeNow() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u", now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute);
+    return text;
+}
+
+std::string DiskFiles::FoldCase(const std::string& path) {
+    // As the file system compares names: by the ANSI code page's own upper case.
+    std::string folded = path;
+    if (!folded.empty()) CharUpperBuffA(folded.data(), static_cast<DWORD>(folded.size()));
+    return folded;
 }

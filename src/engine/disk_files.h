@@ -1,5 +1,6 @@
 // The install run's file work on the disk: what setup.exe does, with the
-// single steps its transaction takes and the transaction's journal file.
+// single steps its transaction takes, the transaction's journal file and the
+// user's own records of the runs not yet finished.
 #pragma once
 #include <functional>
 #include <string>
@@ -16,25 +17,43 @@ public:
     TextBuffer ReadText(const std::string& path) override;
     void WriteLineStream(const std::string& path, const std::function<void(const LineSink&)>& produce) override;
     void CopyWholeFile(const std::string& source, const std::string& destination) override;
+    // A durable copy (CopyFileDurably), into a folder that is there.
     bool CopyPackageFile(const std::string& source, const std::string& destination) override;
     void WatchCopies(std::function<bool()> keepGoing) override { keepGoing_ = std::move(keepGoing); }
     void RemoveFile(const std::string& path) override;
     void CreateFolderTree(const std::string& folder) override;
 
     Entry EntryAt(const std::string& path) override;
+    FileIdentity Identify(const std::string& path) override;
+    bool Link(const std::string& existing, const std::string& link) override;
+    bool Replace(const std::string& from, const std::string& to) override;
     bool Rename(const std::string& from, const std::string& to, bool writeThrough) override;
     bool Erase(const std::string& path) override;
     bool MakeFolder(const std::string& folder) override;
     bool RemoveFolder(const std::string& folder) override;
     void KeepAttributes(const std::string& from, const std::string& to) override;
-    void AppendJournal(const std::string& path, const std::string& bytes) override;
+    unsigned long LastError() override { return lastError_; }
+    bool CreateJournal(const std::string& path) override;
+    void AppendJournal(const std::string& bytes) override;
     void CloseJournal() override { journal_.reset(); }
-    std::string ReadJournal(const std::string& path) override;
+    Read ReadJournal(const std::string& path, std::string& bytes) override;
+    bool WriteRunRecord(const std::string& target, const std::string& bytes) override;
+    std::string ReadRunRecord(const std::string& target) override;
+    bool EraseRunRecord(const std::string& target) override;
+    unsigned long long RandomNumber() override;
+    std::string LocalTimeNow() override;
+    std::string FoldCase(const std::string& path) override;
 
 private:
+    bool Failed();  // keeps the system's error code; false
+    // Where this user's record of a run on `target` lives; "" when the system has no such folder.
+    std::string RunRecordPath(const std::string& target);
+
     std::function<bool()> keepGoing_;
     // The sizes the existence test found, until a copy takes them: the copy
     // that follows the test need not ask again.
     std::unordered_map<std::string, long long> presentSizes_;
     FileHandle journal_;
+    std::string journalPath_;
+    unsigned long lastError_ = 0;
 };

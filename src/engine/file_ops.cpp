@@ -76,7 +76,60 @@ bool CopyOnce(const std::string& source, const std::string& destination, const s
     return PiecewiseCopy(from.get(), info, destination, keepGoing);
 }
 
+// A durable copy flushes the file it writes every so many bytes, so no single
+// flush holds the window long, and once more at its end.
+const DWORD DurablePiece = 1 << 20;
+const unsigned long long FlushEvery = 8ull << 20;
+
 }  // namespace
+
+bool CopyFileDurably(const std::string& source, const std::string& destination, const std::function<bool()>& keepGoing) {
+    FileHandle from(OpenFilePath(source, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!from.valid() || !GetFileInformationByHandle(from.get(), &info)) return false;
+    DWORD attributes = info.dwFileAttributes & ~(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY);
+    FileHandle to(OpenFilePath(destination, GENERIC_WRITE, 0, CREATE_ALWAYS, attributes ? attributes : FILE_ATTRIBUTE_NORMAL));
+    if (!to.valid()) return false;
+    std::vector<char> piece(DurablePiece);
+    unsigned long long unflushed = 0;
+    bool copied = true;
+    for (;;) {
+        DWORD got = 0, wrote = 0;
+        if (keepGoing && !keepGoing()) {
+            SetLastError(ERROR_REQUEST_ABORTED);
+            copied = false;
+            break;
+        }
+        if (!ReadFile(from.get(), piece.data(), DurablePiece, &got, nullptr)) {
+            copied = false;
+            break;
+        }
+        if (got == 0) break;
+        if (!WriteFile(to.get(), piece.data(), got, &wrote, nullptr) || wrote != got) {
+            if (wrote != got) SetLastError(ERROR_DISK_FULL);
+            copied = false;
+            break;
+        }
+        unflushed += got;
+        if (unflushed >= FlushEvery) {
+            unflushed = 0;
+            if (!FlushFileBuffers(to.get())) {
+                copied = false;
+                break;
+            }
+        }
+    }
+    copied = copied && SetFileTime(to.get(), nullptr, nullptr, &info.ftLastWriteTime) && FlushFileBuffers(to.get());
+    DWORD error = GetLastError();
+    copied = to.reset() && copied;
+    if (!copied) {
+        DeletePath(destination);
+        SetLastError(error);
+        return false;
+    }
+    if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) SetPathAttributes(destination, info.dwFileAttributes);
+    return true;
+}
 
 bool ShellCopyToFolder(const std::string& source, const std::string& folder) {
     std::string from = source + '\0';  // the shell wants double-NUL-terminated lists

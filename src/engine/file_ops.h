@@ -13,6 +13,13 @@
 bool CopyPackageFile(const std::string& source, const std::string& destination,
                      const std::function<bool()>& keepGoing = nullptr, long long sourceSize = -1);
 
+// The source's bytes, last-write time and attributes in a new destination,
+// written with its own loop and flushed on its handle as it goes and at its
+// end: on the disk when it returns true. `keepGoing` as above; a copy that
+// fails or is cancelled leaves no destination.
+bool CopyFileDurably(const std::string& source, const std::string& destination,
+                     const std::function<bool()>& keepGoing = nullptr);
+
 // One shell copy of `source` into `folder`, under its own name; true when the
 // shell reports success.
 bool ShellCopyToFolder(const std::string& source, const std::string& folder);

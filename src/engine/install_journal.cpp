@@ -1,179 +1,475 @@
 #include "engine/install_journal.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "base/ascii.h"
 #include "base/failure.h"
 #include "base/package_layout.h"
 #include "base/paths.h"
+#include "engine/script_safety.h"
 
 namespace {
 
 const char AccessDenied[] = "Access is denied.";
+const char Magic[] = "SetupJournal";
+const char Version[] = "1";
+const unsigned long ErrorAlreadyExists = 183;
 
-const char* KindWord(JournalEntry::Kind kind) {
-    switch (kind) {
-        case JournalEntry::Kind::Folder: return "folder";
-        case JournalEntry::Kind::New: return "new";
-        case JournalEntry::Kind::Aside: return "aside";
-        case JournalEntry::Kind::Committed: return "committed";
-    }
-    return "";
+std::string Hex(unsigned long long value, int digits) {
+    char text[17];
+    std::snprintf(text, sizeof text, "%0*llx", digits, value);
+    return text;
 }
 
-std::string Absolute(const std::string& target, const std::string& relative) { return JoinPath(target, relative); }
-
-// Each step is taken only where its change is found, so a step whose change
-// never happened, or that was undone already, does nothing: the undo can run
-// again after a kill, and a line whose change was not yet made costs nothing.
-bool UndoEntry(JournalDisk& disk, const std::string& target, const JournalEntry& entry) {
-    std::string path = Absolute(target, entry.path);
-    switch (entry.kind) {
-        case JournalEntry::Kind::New: {
-            JournalDisk::Entry now = disk.EntryAt(path);
-            return now == JournalDisk::Entry::None || now == JournalDisk::Entry::Folder || disk.Erase(path);
-        }
-        case JournalEntry::Kind::Aside: {
-            std::string aside = Absolute(target, entry.aside);
-            if (disk.EntryAt(aside) == JournalDisk::Entry::None) return true;
-            JournalDisk::Entry now = disk.EntryAt(path);
-            if (now == JournalDisk::Entry::Folder) return false;
-            if (now != JournalDisk::Entry::None && !disk.Erase(path)) return false;
-            return disk.Rename(aside, path, true);
-        }
-        case JournalEntry::Kind::Folder:
-            // A folder something else has filled since stays; it is not ours alone.
-            if (disk.EntryAt(path) == JournalDisk::Entry::Folder) disk.RemoveFolder(path);
-            return true;
-        case JournalEntry::Kind::Committed: return true;
+bool ParseHex(std::string_view text, unsigned long long& value) {
+    if (text.empty() || text.size() > 16) return false;
+    value = 0;
+    for (char c : text) {
+        int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+        if (digit < 0) return false;
+        value = value << 4 | static_cast<unsigned>(digit);
     }
     return true;
 }
 
-bool UndoEntries(JournalDisk& disk, const std::string& target, const std::vector<JournalEntry>& entries) {
-    bool all = true;
-    for (auto it = entries.rbegin(); it != entries.rend(); ++it) all = UndoEntry(disk, target, *it) && all;
-    return all;
+// FNV-1a over the nonce and the line: a line of another run, or one with a
+// piece of the disk lost in it, does not check out.
+std::string Checksum(unsigned long long nonce, std::string_view body) {
+    unsigned long long hash = 14695981039346656037ull;
+    auto mix = [&](unsigned char c) { hash = (hash ^ c) * 1099511628211ull; };
+    for (int i = 0; i < 8; ++i) mix(static_cast<unsigned char>(nonce >> (8 * i)));
+    for (char c : body) mix(static_cast<unsigned char>(c));
+    return Hex(hash, 16);
+}
+
+std::string Sealed(unsigned long long nonce, const std::string& body) { return body + "\t" + Checksum(nonce, body) + "\r\n"; }
+
+// A header field holds no tab or line end, whatever the package says.
+std::string Field(std::string text) {
+    for (char& c : text) {
+        if (static_cast<unsigned char>(c) < 0x20) c = '?';
+    }
+    return text;
+}
+
+std::vector<std::string_view> Split(std::string_view line) {
+    std::vector<std::string_view> fields;
+    for (size_t from = 0;;) {
+        size_t tab = line.find('\t', from);
+        fields.push_back(line.substr(from, tab == std::string_view::npos ? std::string_view::npos : tab - from));
+        if (tab == std::string_view::npos) return fields;
+        from = tab + 1;
+    }
+}
+
+// The line's body when its checksum holds.
+bool CheckLine(std::string_view line, unsigned long long nonce, std::string_view& body) {
+    size_t tab = line.rfind('\t');
+    if (tab == std::string_view::npos) return false;
+    body = line.substr(0, tab);
+    return line.substr(tab + 1) == Checksum(nonce, body);
+}
+
+std::string FormatIdentity(const FileIdentity& id) {
+    if (id.size < 0) return "-";
+    return std::to_string(id.size) + "," + Hex(id.written, 16) + "," + Hex(id.volume, 8) + "," +
+           (id.hasIndex ? Hex(id.index, 16) : "-");
+}
+
+bool ParseIdentity(std::string_view text, FileIdentity& id) {
+    id = FileIdentity{};
+    if (text == "-") return true;
+    std::vector<std::string_view> parts;
+    for (size_t from = 0;;) {
+        size_t comma = text.find(',', from);
+        parts.push_back(text.substr(from, comma == std::string_view::npos ? std::string_view::npos : comma - from));
+        if (comma == std::string_view::npos) break;
+        from = comma + 1;
+    }
+    unsigned long long size = 0, volume = 0;
+    if (parts.size() != 4 || parts[0].empty() || parts[0].find_first_not_of("0123456789") != std::string_view::npos ||
+        parts[0].size() > 18 || !ParseHex(parts[1], id.written) || !ParseHex(parts[2], volume))
+        return false;
+    for (char c : parts[0]) size = size * 10 + static_cast<unsigned>(c - '0');
+    id.size = static_cast<long long>(size);
+    id.volume = static_cast<unsigned long>(volume);
+    id.hasIndex = parts[3] != "-";
+    return !id.hasIndex || ParseHex(parts[3], id.index);
+}
+
+// An aside is its own file's path with the aside suffix and perhaps a number.
+bool AsideFits(const std::string& path, const std::string& aside) {
+    std::string stem = path + AsideSuffix;
+    if (aside.compare(0, stem.size(), stem) != 0) return false;
+    return aside.find_first_not_of("0123456789", stem.size()) == std::string::npos;
+}
+
+enum class LineFit { Good, Unknown, Unsafe };
+
+LineFit ReadEntry(std::string_view body, JournalEntry& entry) {
+    std::vector<std::string_view> f = Split(body);
+    entry = {JournalEntry::Kind::Committed, "", "", {}};
+    if (f[0] == "committed" && f.size() == 1) return LineFit::Good;
+    if (f.size() < 2) return LineFit::Unknown;
+    entry.path = std::string(f[1]);
+    if (f[0] == "folder" && f.size() == 2) {
+        entry.kind = JournalEntry::Kind::Folder;
+    } else if (f[0] == "new" && f.size() == 2) {
+        entry.kind = JournalEntry::Kind::New;
+    } else if (f[0] == "aside" && f.size() == 3) {
+        entry.kind = JournalEntry::Kind::Aside;
+        entry.aside = std::string(f[2]);
+        if (!JournalPathIsSafe(entry.aside) || !AsideFits(entry.path, entry.aside)) return LineFit::Unsafe;
+    } else if (f[0] == "done" && f.size() == 3) {
+        entry.kind = JournalEntry::Kind::Done;
+        if (!ParseIdentity(f[2], entry.identity)) return LineFit::Unknown;
+    } else {
+        return LineFit::Unknown;
+    }
+    return JournalPathIsSafe(entry.path) ? LineFit::Good : LineFit::Unsafe;
+}
+
+bool ReadHeader(std::string_view line, JournalHeader& header, std::string& reason) {
+    std::vector<std::string_view> f = Split(line);
+    if (f[0] != Magic || f.size() < 2) {
+        reason = "it is not a journal this program writes";
+        return false;
+    }
+    if (f[1] != Version || f.size() != 8) {
+        reason = "its format version is unknown";
+        return false;
+    }
+    std::string_view body;
+    if (!ParseHex(f[2], header.nonce) || !CheckLine(line, header.nonce, body)) {
+        reason = "its header is damaged";
+        return false;
+    }
+    header.PackName = std::string(f[3]);
+    header.PackVersion = std::string(f[4]);
+    header.startedAt = std::string(f[5]);
+    header.setupFolder = std::string(f[6]);
+    return true;
+}
+
+std::string Absolute(const std::string& target, const std::string& relative) { return JoinPath(target, relative); }
+
+void Stuck(RecoveryReport& report, const std::string& file, unsigned long error) {
+    if (report.outcome == Recovery::Stuck) return;  // the first one is told
+    report.outcome = Recovery::Stuck;
+    report.file = file;
+    report.error = error;
+}
+
+bool SameFile(const FileIdentity& a, const FileIdentity& b) { return a.size >= 0 && a.hasIndex && a == b; }
+
+// Each step is taken only where its change is found, so a step whose change
+// never happened, or was undone already, does nothing: the undo can run again
+// after a kill. A file whose identity differs from the one the run left there
+// was changed since, by someone else: it stays, and is told.
+RecoveryReport UndoEntries(JournalDisk& disk, const std::string& target, const std::vector<JournalEntry>& entries) {
+    RecoveryReport report;
+    report.outcome = Recovery::UndoneRun;
+    std::map<std::string, FileIdentity> left;  // folded path -> what the run left there last
+    for (const auto& e : entries) {
+        if (e.kind == JournalEntry::Kind::Done) left[disk.FoldCase(e.path)] = e.identity;
+    }
+    auto changedSince = [&](const JournalEntry& e, const std::string& path) {
+        auto it = left.find(disk.FoldCase(e.path));
+        if (it == left.end() || disk.Identify(path) == it->second) return false;
+        report.leftAlone.push_back(path);
+        left.erase(it);  // told once
+        return true;
+    };
+    for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
+        const JournalEntry& e = *it;
+        std::string path = Absolute(target, e.path);
+        switch (e.kind) {
+            case JournalEntry::Kind::New: {
+                JournalDisk::Entry now = disk.EntryAt(path);
+                if (now == JournalDisk::Entry::None || now == JournalDisk::Entry::Folder) break;
+                if (changedSince(e, path)) break;
+                if (!disk.Erase(path)) Stuck(report, path, disk.LastError());
+                break;
+            }
+            case JournalEntry::Kind::Aside: {
+                std::string aside = Absolute(target, e.aside);
+                if (disk.EntryAt(aside) == JournalDisk::Entry::None) break;
+                if (std::find(report.leftAlone.begin(), report.leftAlone.end(), path) != report.leftAlone.end() ||
+                    changedSince(e, path))
+                    break;  // the old file stays aside, beside the user's
+                if (disk.EntryAt(path) == JournalDisk::Entry::Folder) {
+                    Stuck(report, path, ErrorAlreadyExists);
+                } else if (SameFile(disk.Identify(path), disk.Identify(aside))) {
+                    // Kept under its second name, never replaced: the second name goes.
+                    if (!disk.Erase(aside)) Stuck(report, aside, disk.LastError());
+                } else if (!disk.Replace(aside, path)) {
+                    Stuck(report, path, disk.LastError());
+                }
+                break;
+            }
+            case JournalEntry::Kind::Folder:
+                // A folder something else has filled since stays; it is not ours alone.
+                if (disk.EntryAt(path) == JournalDisk::Entry::Folder) disk.RemoveFolder(path);
+                break;
+            case JournalEntry::Kind::Done:
+            case JournalEntry::Kind::Committed: break;
+        }
+    }
+    return report;
 }
 
 // After the commit the old files kept aside go; the new ones stay.
-bool RemoveAsides(JournalDisk& disk, const std::string& target, const std::vector<JournalEntry>& entries) {
-    bool all = true;
+RecoveryReport RemoveAsides(JournalDisk& disk, const std::string& target, const std::vector<JournalEntry>& entries) {
+    RecoveryReport report;
+    report.outcome = Recovery::FinishedCleanUp;
     for (const auto& entry : entries) {
         if (entry.kind != JournalEntry::Kind::Aside) continue;
         std::string aside = Absolute(target, entry.aside);
-        if (disk.EntryAt(aside) != JournalDisk::Entry::None) all = disk.Erase(aside) && all;
+        if (disk.EntryAt(aside) != JournalDisk::Entry::None && !disk.Erase(aside)) Stuck(report, aside, disk.LastError());
     }
-    return all;
+    return report;
 }
 
+// The journal goes first, the record of the run after it: a record without a
+// journal means nothing.
 bool EndJournal(JournalDisk& disk, const std::string& target) {
     disk.CloseJournal();
     std::string journal = JournalPath(target);
-    return disk.EntryAt(journal) == JournalDisk::Entry::None || disk.Erase(journal);
+    bool gone = disk.EntryAt(journal) == JournalDisk::Entry::None || disk.Erase(journal);
+    if (gone) disk.EraseRunRecord(target);
+    return gone;
 }
 
-bool Committed(const std::vector<JournalEntry>& entries) {
-    return std::any_of(entries.begin(), entries.end(),
-                       [](const JournalEntry& e) { return e.kind == JournalEntry::Kind::Committed; });
+std::string RunRecord(JournalDisk& disk, const std::string& headerLine, const std::string& target) {
+    return headerLine + "\r\n" + disk.FoldCase(target) + "\r\n";
 }
 
-// A path in a journal line: no control bytes, so a line with a lost piece of
-// the disk in it (zeros) is never taken for a whole one.
-bool CleanPath(std::string_view path) {
-    return !path.empty() && std::none_of(path.begin(), path.end(), [](char c) {
-        return static_cast<unsigned char>(c) < 0x20;
-    });
+// InspectJournal with the lines it read.
+ParsedJournal Examine(JournalDisk& disk, const std::string& target) {
+    ParsedJournal parsed;
+    std::string bytes;
+    switch (disk.ReadJournal(JournalPath(target), bytes)) {
+        case JournalDisk::Read::Absent: return parsed;
+        case JournalDisk::Read::Busy:
+            parsed.state = JournalState::Busy;
+            parsed.reason = "another setup is installing into this folder";
+            return parsed;
+        case JournalDisk::Read::Failed:
+            parsed.state = JournalState::Damaged;
+            parsed.reason = "it cannot be read (error " + std::to_string(disk.LastError()) + ")";
+            return parsed;
+        case JournalDisk::Read::Done: break;
+    }
+    parsed = ParseJournal(bytes);
+    if (parsed.state == JournalState::Damaged) return parsed;
+    // Cut before its header was whole: no change was made, and there is nothing to vouch for.
+    if (bytes.find("\r\n") == std::string::npos) return parsed;
+    // Only a run of this user, on this target, left its record, naming the journal's header.
+    bool authentic = disk.ReadRunRecord(target) == RunRecord(disk, parsed.headerLine, target);
+    if (!authentic) {
+        parsed.state = JournalState::Untrusted;
+        parsed.reason = "no run of this user on this folder wrote it";
+    }
+    return parsed;
 }
 
 }  // namespace
 
+std::string FoldCp1251Case(std::string text) {
+    for (char& c : text) {
+        unsigned char b = static_cast<unsigned char>(c);
+        if ((b >= 'a' && b <= 'z') || (b >= 0xE0)) {
+            b = static_cast<unsigned char>(b - 0x20);  // а-я -> А-Я like a-z -> A-Z
+        } else if (b == 0xB8) {
+            b = 0xA8;  // ё
+        } else if (b == 0xA2 || b == 0xB3 || b == 0xBA || b == 0xBF) {
+            b = b == 0xA2 ? 0xA1 : b == 0xB3 ? 0xB2 : b == 0xBA ? 0xAA : 0xAF;  // ў і є ї
+        } else if (b == 0xBE || b == 0xBC) {
+            b = b == 0xBE ? 0xBD : 0xA3;  // ѕ ј
+        } else if (b >= 0x9A && b <= 0x9F && b != 0x9B && b != 0x9D) {
+            b = static_cast<unsigned char>(b - 0x10);  // љ њ ќ ћ џ
+        } else if (b == 0x90) {
+            b = 0x80;  // ђ
+        } else if (b == 0x83) {
+            b = 0x81;  // ѓ
+        } else if (b == 0xB4) {
+            b = 0xA5;  // ґ
+        }
+        c = static_cast<char>(b);
+    }
+    return text;
+}
+
+bool JournalPathIsSafe(const std::string& path) {
+    if (path.empty() || path[0] == '\\' || path[0] == '/') return false;
+    for (unsigned char c : path) {
+        if (c < 0x20 || std::string_view(":*?<>\"|").find(static_cast<char>(c)) != std::string_view::npos) return false;
+    }
+    for (std::string_view name : PathNames(path)) {
+        if (name.empty() || name == "." || name == ".." || name.back() == '.' || name.back() == ' ' ||
+            IsDeviceName(name))
+            return false;
+    }
+    return true;
+}
+
 std::string JournalPath(const std::string& target) { return JoinPath(target, JournalName); }
 
-std::string FormatJournalEntry(const JournalEntry& entry) {
-    std::string line = KindWord(entry.kind);
-    if (entry.kind != JournalEntry::Kind::Committed) line += "\t" + entry.path;
-    if (entry.kind == JournalEntry::Kind::Aside) line += "\t" + entry.aside;
-    return line + "\r\n";
+std::string FormatJournalHeader(const JournalHeader& header) {
+    return Sealed(header.nonce, std::string(Magic) + "\t" + Version + "\t" + Hex(header.nonce, 16) + "\t" +
+                                    Field(header.PackName) + "\t" + Field(header.PackVersion) + "\t" +
+                                    Field(header.startedAt) + "\t" + Field(header.setupFolder));
 }
 
-std::vector<JournalEntry> ParseJournal(const std::string& bytes) {
-    std::vector<JournalEntry> entries;
+std::string FormatJournalEntry(const JournalEntry& entry, unsigned long long nonce) {
+    switch (entry.kind) {
+        case JournalEntry::Kind::Folder: return Sealed(nonce, "folder\t" + entry.path);
+        case JournalEntry::Kind::New: return Sealed(nonce, "new\t" + entry.path);
+        case JournalEntry::Kind::Aside: return Sealed(nonce, "aside\t" + entry.path + "\t" + entry.aside);
+        case JournalEntry::Kind::Done: return Sealed(nonce, "done\t" + entry.path + "\t" + FormatIdentity(entry.identity));
+        case JournalEntry::Kind::Committed: break;
+    }
+    return Sealed(nonce, "committed");
+}
+
+ParsedJournal ParseJournal(const std::string& bytes) {
+    ParsedJournal parsed;
+    parsed.state = JournalState::Unfinished;
+    std::vector<std::string_view> lines;
     size_t start = 0;
-    for (size_t end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2) {
-        std::string_view line(bytes.data() + start, end - start);
-        std::vector<std::string_view> fields;
-        for (size_t from = 0;;) {
-            size_t tab = line.find('\t', from);
-            fields.push_back(line.substr(from, tab == std::string_view::npos ? std::string_view::npos : tab - from));
-            if (tab == std::string_view::npos) break;
-            from = tab + 1;
+    for (size_t end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2)
+        lines.emplace_back(bytes.data() + start, end - start);
+    if (lines.empty()) {
+        // Cut before its header was whole (its header is flushed before any
+        // change): nothing to undo. Anything else there is not ours.
+        std::string start = std::string(Magic) + "\t";
+        bool zeros = bytes.find_first_not_of('\0') == std::string::npos;
+        if (!zeros && start.compare(0, std::min(start.size(), bytes.size()), bytes, 0, start.size()) != 0) {
+            parsed.state = JournalState::Damaged;
+            parsed.reason = "it is not a journal this program writes";
         }
-        JournalEntry entry{JournalEntry::Kind::Committed, "", ""};
-        if (fields[0] == "committed" && fields.size() == 1) {
-        } else if (fields[0] == "folder" && fields.size() == 2 && CleanPath(fields[1])) {
-            entry = {JournalEntry::Kind::Folder, std::string(fields[1]), ""};
-        } else if (fields[0] == "new" && fields.size() == 2 && CleanPath(fields[1])) {
-            entry = {JournalEntry::Kind::New, std::string(fields[1]), ""};
-        } else if (fields[0] == "aside" && fields.size() == 3 && CleanPath(fields[1]) && CleanPath(fields[2])) {
-            entry = {JournalEntry::Kind::Aside, std::string(fields[1]), std::string(fields[2])};
-        } else {
-            break;
-        }
-        entries.push_back(std::move(entry));
+        return parsed;
     }
-    return entries;
+    parsed.headerLine = std::string(lines[0]);
+    if (!ReadHeader(lines[0], parsed.header, parsed.reason)) {
+        parsed.state = JournalState::Damaged;
+        return parsed;
+    }
+    unsigned long long nonce = parsed.header.nonce;
+    std::string_view body;
+    size_t good = lines.size();
+    for (size_t i = 1; i < lines.size(); ++i) {
+        if (CheckLine(lines[i], nonce, body)) continue;
+        good = i;
+        break;
+    }
+    // A bad line is a torn end only when nothing after it checks out.
+    for (size_t i = good + 1; i < lines.size(); ++i) {
+        if (CheckLine(lines[i], nonce, body)) {
+            parsed.state = JournalState::Damaged;
+            parsed.reason = "line " + std::to_string(good + 1) + " is damaged";
+            return parsed;
+        }
+    }
+    for (size_t i = 1; i < good; ++i) {
+        CheckLine(lines[i], nonce, body);
+        JournalEntry entry;
+        LineFit fit = ReadEntry(body, entry);
+        if (fit == LineFit::Unknown) {
+            parsed.state = JournalState::Damaged;
+            parsed.reason = "line " + std::to_string(i + 1) + " is of a kind this program does not know";
+            return parsed;
+        }
+        if (fit == LineFit::Unsafe) {
+            parsed.state = JournalState::Untrusted;
+            parsed.reason = "line " + std::to_string(i + 1) + " names a file outside the folder";
+            return parsed;
+        }
+        if (entry.kind == JournalEntry::Kind::Committed) parsed.state = JournalState::Committed;
+        parsed.entries.push_back(std::move(entry));
+    }
+    return parsed;
 }
 
-Recovery RecoverTarget(JournalDisk& disk, const std::string& target) {
-    std::string journal = JournalPath(target);
-    if (disk.EntryAt(journal) == JournalDisk::Entry::None) return Recovery::Clean;
-    std::vector<JournalEntry> entries;
-    try {
-        entries = ParseJournal(disk.ReadJournal(journal));
-    } catch (const FileError&) {
-        return Recovery::Stuck;  // read later, when whatever holds it lets go
-    }
-    bool committed = Committed(entries);
-    bool done = committed ? RemoveAsides(disk, target, entries) : UndoEntries(disk, target, entries);
-    if (!done || !EndJournal(disk, target)) return Recovery::Stuck;
-    return committed ? Recovery::FinishedCleanUp : Recovery::UndoneRun;
+JournalFinding InspectJournal(JournalDisk& disk, const std::string& target) {
+    ParsedJournal parsed = Examine(disk, target);
+    return {parsed.state, parsed.header, JournalPath(target), parsed.reason};
 }
 
-InstallTransaction::InstallTransaction(InstallFiles& files, JournalDisk& disk, std::string target)
+RecoveryReport RecoverTarget(JournalDisk& disk, const std::string& target) {
+    ParsedJournal parsed = Examine(disk, target);
+    RecoveryReport report;
+    switch (parsed.state) {
+        case JournalState::None: return report;
+        case JournalState::Damaged:
+        case JournalState::Untrusted:
+        case JournalState::Busy: report.outcome = Recovery::Refused; return report;
+        case JournalState::Unfinished: report = UndoEntries(disk, target, parsed.entries); break;
+        case JournalState::Committed: report = RemoveAsides(disk, target, parsed.entries); break;
+    }
+    if (report.outcome != Recovery::Stuck && !EndJournal(disk, target)) Stuck(report, JournalPath(target), disk.LastError());
+    return report;
+}
+
+InstallTransaction::InstallTransaction(InstallFiles& files, JournalDisk& disk, std::string target,
+                                       const JournalHeader& header)
     : files_(files), disk_(disk), target_(std::move(target)), journal_(JournalPath(target_)) {
-    // A journal left by a run nobody finished: this run must not write over it.
-    if (disk_.EntryAt(journal_) != JournalDisk::Entry::None) throw FileError(journal_, AccessDenied);
-    folders_.insert(AsciiLower(target_));
-    present_.insert(AsciiLower(target_));
+    // A journal there already: a run at work, or one nobody finished; this run must not write over it.
+    if (!disk_.CreateJournal(journal_)) throw JournalBusy{};
+    open_ = true;
+    try {
+        JournalHeader ours = header;
+        ours.nonce = disk_.RandomNumber();
+        if (ours.startedAt.empty()) ours.startedAt = disk_.LocalTimeNow();
+        nonce_ = ours.nonce;
+        std::string line = FormatJournalHeader(ours);
+        // The record first: a journal is never without one.
+        if (!disk_.WriteRunRecord(target_, RunRecord(disk_, line.substr(0, line.size() - 2), target_)))
+            throw FileError(journal_, AccessDenied);
+        ++flushes_;
+        disk_.AppendJournal(line);
+        ++flushes_;
+    } catch (...) {
+        End();
+        throw;
+    }
+    folders_.insert(Key(target_));
+    present_.insert(Key(target_));
+}
+
+InstallTransaction::~InstallTransaction() {
+    if (open_) disk_.CloseJournal();
 }
 
 std::string InstallTransaction::Relative(const std::string& path) const {
     // Every path the run builds starts with the target; one that does not is never touched.
     if (path.size() <= target_.size() + 1 || path.compare(0, target_.size(), target_) != 0 || path[target_.size()] != '\\')
         throw FileError(path, AccessDenied);
-    return path.substr(target_.size() + 1);
+    std::string relative = path.substr(target_.size() + 1);
+    if (!JournalPathIsSafe(relative)) throw FileError(path, AccessDenied);
+    return relative;
 }
 
-void InstallTransaction::Log(const JournalEntry& entry) {
-    unflushed_ += FormatJournalEntry(entry);
-    entries_.push_back(entry);
-}
+void InstallTransaction::Log(const JournalEntry& entry) { pending_.push_back(entry); }
 
 void InstallTransaction::Durable() {
-    if (unflushed_.empty()) return;
-    disk_.AppendJournal(journal_, unflushed_);
-    unflushed_.clear();
+    if (pending_.empty()) return;
+    std::string bytes;
+    for (const auto& entry : pending_) bytes += FormatJournalEntry(entry, nonce_);
+    disk_.AppendJournal(bytes);
+    entries_.insert(entries_.end(), pending_.begin(), pending_.end());
+    pending_.clear();
     ++flushes_;
 }
 
 void InstallTransaction::AnnounceFolders(const std::string& folder) {
     std::vector<std::string> missing;
-    for (std::string level = folder; !folders_.count(AsciiLower(level)); level = FolderOf(level)) {
+    for (std::string level = folder; !folders_.count(Key(level)); level = FolderOf(level)) {
         JournalDisk::Entry entry = disk_.EntryAt(level);
         if (entry == JournalDisk::Entry::Folder) {
-            folders_.insert(AsciiLower(level));
-            present_.insert(AsciiLower(level));
+            folders_.insert(Key(level));
+            present_.insert(Key(level));
             break;
         }
         // A file where a folder must go: the copy cannot be made, and the file stays.
@@ -182,17 +478,17 @@ void InstallTransaction::AnnounceFolders(const std::string& folder) {
         Relative(level);
     }
     for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
-        Log({JournalEntry::Kind::Folder, Relative(*it), ""});
-        folders_.insert(AsciiLower(*it));
+        Log({JournalEntry::Kind::Folder, Relative(*it), "", {}});
+        folders_.insert(Key(*it));
     }
 }
 
 void InstallTransaction::MakeFolders(const std::string& folder) {
     // Most copies go to folders met before: they cost no look at the disk.
-    std::string key = AsciiLower(folder);
+    std::string key = Key(folder);
     if (present_.count(key)) return;
     if (disk_.EntryAt(folder) != JournalDisk::Entry::Folder) {
-        if (key != AsciiLower(target_)) MakeFolders(FolderOf(folder));
+        if (key != Key(target_)) MakeFolders(FolderOf(folder));
         if (!disk_.MakeFolder(folder) && disk_.EntryAt(folder) != JournalDisk::Entry::Folder)
             throw FileError(folder, AccessDenied);
     }
@@ -200,18 +496,23 @@ void InstallTransaction::MakeFolders(const std::string& folder) {
 }
 
 std::string InstallTransaction::FreeAsideName(const std::string& path) {
+    // Free on the disk, and no name this run takes or writes.
+    auto taken = [&](const std::string& name) {
+        return asides_.count(Key(name)) || planned_.count(Key(name)) || disk_.EntryAt(name) != JournalDisk::Entry::None;
+    };
     std::string aside = path + AsideSuffix;
-    for (int n = 1; asides_.count(AsciiLower(aside)) || disk_.EntryAt(aside) != JournalDisk::Entry::None; ++n) {
-        aside = path + AsideSuffix + std::to_string(n);
-    }
-    asides_.insert(AsciiLower(aside));
+    for (int n = 1; taken(aside); ++n) aside = path + AsideSuffix + std::to_string(n);
+    asides_.insert(Key(aside));
     return aside;
 }
 
-void InstallTransaction::Announce(const std::string& path) { AnnounceFile(path, true); }
+void InstallTransaction::Announce(const std::string& path) {
+    AnnounceFile(path, true);
+    AnnounceFile(ReplacementPath(path), false);  // the copy is written there first
+}
 
 void InstallTransaction::AnnounceFile(const std::string& path, bool withFolders) {
-    std::string key = AsciiLower(path);
+    std::string key = Key(path);
     if (planned_.count(key)) return;
     std::string relative = Relative(path);
     switch (disk_.EntryAt(path)) {
@@ -219,69 +520,87 @@ void InstallTransaction::AnnounceFile(const std::string& path, bool withFolders)
         case JournalDisk::Entry::ReadOnlyFile: throw FileError(path, AccessDenied);
         case JournalDisk::Entry::File: {
             std::string aside = FreeAsideName(path);
-            Log({JournalEntry::Kind::Aside, relative, Relative(aside)});
+            Log({JournalEntry::Kind::Aside, relative, Relative(aside), {}});
             planned_[key] = {true, aside};
             break;
         }
         case JournalDisk::Entry::None:
             if (withFolders) {
                 AnnounceFolders(FolderOf(path));
-            } else if (!folders_.count(AsciiLower(FolderOf(path))) &&
+            } else if (!folders_.count(Key(FolderOf(path))) &&
                        disk_.EntryAt(FolderOf(path)) != JournalDisk::Entry::Folder) {
                 throw FileError(path, "The system cannot find the path specified.");
             }
-            Log({JournalEntry::Kind::New, relative, ""});
+            Log({JournalEntry::Kind::New, relative, "", {}});
             planned_[key] = {false, ""};
             break;
     }
 }
 
 void InstallTransaction::AnnounceText(const std::string& path) {
-    AnnounceFile(ReplacementPath(path), false);  // where the disk writes first; gone again when it succeeds
     AnnounceFile(path, false);
+    AnnounceFile(ReplacementPath(path), false);  // where the disk writes first; gone again when it succeeds
 }
 
 void InstallTransaction::AnnounceRemoval(const std::string& path) {
     // A delete the system refuses (read-only) was never a failure: the file stays.
     if (disk_.EntryAt(path) == JournalDisk::Entry::ReadOnlyFile) return;
-    Announce(path);
+    AnnounceFile(path, false);
 }
 
 bool InstallTransaction::BeforeWrite(const std::string& path, bool withFolders) {
     AnnounceFile(path, withFolders);
     Durable();
-    Planned& plan = planned_[AsciiLower(path)];
+    Planned& plan = planned_[Key(path)];
     if (!plan.asidePending) {
         if (withFolders) MakeFolders(FolderOf(path));
         return false;
     }
-    if (!disk_.Rename(path, plan.aside, false)) throw FileError(path, "The file is in use or cannot be moved aside.");
     plan.asidePending = false;
+    // The old file keeps its path until the new one replaces it in one step.
+    if (disk_.Link(path, plan.aside)) return false;
+    // No links on this volume (FAT32, some shares): the old file moves aside,
+    // and the path stays empty until the new file is in place.
+    if (!disk_.Rename(path, plan.aside, true)) throw FileError(path, "The file is in use or cannot be moved aside.");
     return true;
 }
 
-void InstallTransaction::AfterTextWrite(const std::string& path, bool asideNow) {
-    if (asideNow) disk_.KeepAttributes(planned_[AsciiLower(path)].aside, path);
+void InstallTransaction::AfterWrite(const std::string& path, bool movedAside) {
+    if (movedAside) disk_.KeepAttributes(planned_[Key(path)].aside, path);
+    ++flushes_;  // every file the run writes is flushed on its own handle
+    Log({JournalEntry::Kind::Done, Relative(path), "", disk_.Identify(path)});
 }
 
 void InstallTransaction::WriteLineStream(const std::string& path, const std::function<void(const LineSink&)>& produce) {
     AnnounceText(path);
-    bool asideNow = BeforeWrite(path, false);
+    bool moved = BeforeWrite(path, false);
     files_.WriteLineStream(path, produce);
-    AfterTextWrite(path, asideNow);
+    AfterWrite(path, moved);
 }
 
 void InstallTransaction::CopyWholeFile(const std::string& source, const std::string& destination) {
     AnnounceText(destination);
-    bool asideNow = BeforeWrite(destination, false);
+    bool moved = BeforeWrite(destination, false);
     files_.CopyWholeFile(source, destination);
-    AfterTextWrite(destination, asideNow);
+    AfterWrite(destination, moved);
 }
 
 bool InstallTransaction::CopyPackageFile(const std::string& source, const std::string& destination) {
-    BeforeWrite(destination, true);
+    std::string temporary = ReplacementPath(destination);
+    Announce(destination);
+    Durable();
+    MakeFolders(FolderOf(destination));
+    // A file left under the temporary name by a killed run is moved aside whole, never written into.
+    Planned& leftOver = planned_[Key(temporary)];
+    if (leftOver.asidePending) {
+        leftOver.asidePending = false;
+        if (!disk_.Rename(temporary, leftOver.aside, true)) throw FileError(temporary, AccessDenied);
+    }
     // Judged by the copy's own result; a failed one ends the run.
-    if (!files_.CopyPackageFile(source, destination)) throw FileError(destination, "The file could not be copied.");
+    if (!files_.CopyPackageFile(source, temporary)) throw FileError(destination, "The file could not be copied.");
+    bool moved = BeforeWrite(destination, false);
+    if (!disk_.Replace(temporary, destination)) throw FileError(destination, "The file is in use or cannot be replaced.");
+    AfterWrite(destination, moved);
     return true;
 }
 
@@ -289,13 +608,18 @@ void InstallTransaction::RemoveFile(const std::string& path) {
     JournalDisk::Entry entry = disk_.EntryAt(path);
     if (entry == JournalDisk::Entry::None || entry == JournalDisk::Entry::Folder) return;
     if (entry == JournalDisk::Entry::ReadOnlyFile) return;
-    bool ours = planned_.count(AsciiLower(path)) && !planned_[AsciiLower(path)].asidePending;
-    if (ours) {
+    auto known = planned_.find(Key(path));
+    if (known != planned_.end() && !known->second.asidePending) {
         // Made or replaced by this run: its undo is known already.
         disk_.Erase(path);
-        return;
+    } else {
+        AnnounceFile(path, false);
+        Durable();
+        Planned& plan = planned_[Key(path)];
+        plan.asidePending = false;
+        if (!disk_.Rename(path, plan.aside, true)) throw FileError(path, "The file is in use or cannot be moved aside.");
     }
-    BeforeWrite(path, false);
+    Log({JournalEntry::Kind::Done, Relative(path), "", {}});
 }
 
 void InstallTransaction::CreateFolderTree(const std::string& folder) {
@@ -304,16 +628,32 @@ void InstallTransaction::CreateFolderTree(const std::string& folder) {
     MakeFolders(folder);
 }
 
-void InstallTransaction::Commit() {
-    Log({JournalEntry::Kind::Committed, "", ""});
-    Durable();
-    if (RemoveAsides(disk_, target_, entries_)) EndJournal(disk_, target_);
-    disk_.CloseJournal();
+void InstallTransaction::End() {
+    open_ = false;
+    EndJournal(disk_, target_);
 }
 
-bool InstallTransaction::Undo() {
-    // Lines never flushed name changes never made: their undo finds nothing.
-    unflushed_.clear();
-    bool all = UndoEntries(disk_, target_, entries_);
-    return all && EndJournal(disk_, target_);
+void InstallTransaction::Commit() {
+    // Every file the run wrote was flushed as it was written: the mark may go.
+    Log({JournalEntry::Kind::Committed, "", "", {}});
+    Durable();
+    if (RemoveAsides(disk_, target_, entries_).outcome != Recovery::Stuck) {
+        End();
+    } else {
+        open_ = false;
+        disk_.CloseJournal();  // the next run finishes the clean-up
+    }
+}
+
+RecoveryReport InstallTransaction::Undo() {
+    // Lines never flushed name changes never made.
+    pending_.clear();
+    RecoveryReport report = UndoEntries(disk_, target_, entries_);
+    if (report.outcome == Recovery::Stuck) {
+        open_ = false;
+        disk_.CloseJournal();
+    } else {
+        End();
+    }
+    return report;
 }

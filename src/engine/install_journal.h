@@ -1,7 +1,9 @@
 // The install run as one transaction over the target folder: every file it
-// replaces or deletes is first renamed aside, every file and folder it creates
-// is known, and a journal in the target says so before each change, so a failed
-// run is put back at once and a killed one by the next run. Pure.
+// replaces is written beside it and put in place in one step that keeps the
+// old file aside, every file and folder it creates is known, and a journal in
+// the target, checked line by line and vouched for by the user's own record of
+// the run, says so before each change. A failed run is put back at once, a
+// killed one by the next run. Pure.
 #pragma once
 #include <map>
 #include <set>
@@ -10,12 +12,30 @@
 
 #include "engine/install_files.h"
 
+// What tells a file apart from the one it replaced or the user's later edit:
+// its size and last-write time and, where the system has them, its volume's
+// serial number and its index on that volume.
+struct FileIdentity {
+    long long size = -1;  // -1: no file
+    unsigned long long written = 0;
+    unsigned long volume = 0;
+    unsigned long long index = 0;
+    bool hasIndex = false;
+    bool operator==(const FileIdentity&) const = default;
+};
+
 // The single file-system steps a transaction takes besides InstallFiles.
 class JournalDisk {
 public:
     virtual ~JournalDisk() = default;
     enum class Entry { None, File, ReadOnlyFile, Folder };
     virtual Entry EntryAt(const std::string& path) = 0;
+    // The file's identity; size -1 when there is no file.
+    virtual FileIdentity Identify(const std::string& path) = 0;
+    // A second name for an existing file (a hard link); false where the volume has none.
+    virtual bool Link(const std::string& existing, const std::string& link) = 0;
+    // Puts `from` at `to` in one step, replacing any file there, on the disk on return.
+    virtual bool Replace(const std::string& from, const std::string& to) = 0;
     // A rename that never replaces an entry; `writeThrough` when it must be on the disk on return.
     virtual bool Rename(const std::string& from, const std::string& to, bool writeThrough) = 0;
     // Deletes a file, read-only or not.
@@ -24,38 +44,104 @@ public:
     virtual bool RemoveFolder(const std::string& folder) = 0;  // only an empty one
     // The hidden, system and archive attributes of `from` given to `to`.
     virtual void KeepAttributes(const std::string& from, const std::string& to) = 0;
-    // Appends to the journal (created hidden when absent) and flushes it to the disk. Throws FileError.
-    virtual void AppendJournal(const std::string& path, const std::string& bytes) = 0;
+    // The system's error code for the last step that failed.
+    virtual unsigned long LastError() = 0;
+
+    // Creates the journal, failing when there is one, and holds it open with
+    // no sharing until CloseJournal: a second run cannot read or write it.
+    virtual bool CreateJournal(const std::string& path) = 0;
+    // Appends to the held journal and flushes it to the disk. Throws FileError.
+    virtual void AppendJournal(const std::string& bytes) = 0;
     virtual void CloseJournal() = 0;
-    // The journal's bytes. Throws FileError.
-    virtual std::string ReadJournal(const std::string& path) = 0;
+    enum class Read { Done, Absent, Busy, Failed };
+    // The journal's bytes; Busy when a run holds it.
+    virtual Read ReadJournal(const std::string& path, std::string& bytes) = 0;
+
+    // The record of a run this user started on `target`, kept where only this
+    // user and administrators can write; written and flushed. Bytes "" when none.
+    virtual bool WriteRunRecord(const std::string& target, const std::string& bytes) = 0;
+    virtual std::string ReadRunRecord(const std::string& target) = 0;
+    virtual bool EraseRunRecord(const std::string& target) = 0;
+
+    // Eight random bytes for a run's nonce.
+    virtual unsigned long long RandomNumber() = 0;
+    // The local time now, "YYYY-MM-DD HH:MM".
+    virtual std::string LocalTimeNow() = 0;
+    // The path with its letters upper-cased as the file system compares them.
+    virtual std::string FoldCase(const std::string& path) = 0;
 };
 
-// One line of the journal: what a change did, written before the change.
+// A journal's header: which run wrote it.
+struct JournalHeader {
+    std::string PackName, PackVersion, startedAt /* "YYYY-MM-DD HH:MM" local */, setupFolder;
+    unsigned long long nonce = 0;
+};
+
+// One line of the journal: what a change did (written before the change), or
+// what a change left (Done, written after it).
 struct JournalEntry {
-    enum class Kind { Folder, New, Aside, Committed } kind;
+    enum class Kind { Folder, New, Aside, Done, Committed } kind;
     std::string path;   // relative to the target
     std::string aside;  // for Aside: where the old file went, relative to the target
+    FileIdentity identity{};  // for Done: the file the change left at `path` (size -1: none)
 };
 
 // The journal's file in the target folder.
 std::string JournalPath(const std::string& target);
-std::string FormatJournalEntry(const JournalEntry& entry);
-// The entries up to the first line that is not whole (a torn tail never counts).
-std::vector<JournalEntry> ParseJournal(const std::string& bytes);
+// Lines end with a tab and a checksum over the run's nonce and the line.
+std::string FormatJournalHeader(const JournalHeader& header);
+std::string FormatJournalEntry(const JournalEntry& entry, unsigned long long nonce);
 
-// What the next run found of an earlier one.
-enum class Recovery { Clean, UndoneRun, FinishedCleanUp, Stuck };
+enum class JournalState { None, Unfinished, Committed, Damaged, Untrusted, Busy };
+struct ParsedJournal {
+    JournalState state = JournalState::None;  // Unfinished, Committed, Damaged or Untrusted
+    JournalHeader header;
+    std::string headerLine;  // the first line as read, without its end
+    std::vector<JournalEntry> entries;
+    std::string reason;
+};
+// Reads the bytes strictly: a bad last line is a tear and ignored; a bad line
+// with a good one after it, a whole line of an unknown kind, or an unknown
+// header is damage; a path that could leave the target makes it untrusted.
+ParsedJournal ParseJournal(const std::string& bytes);
+// True for a journal path that stays inside the target: relative, no drive,
+// root, stream, device, "." or ".." name, no name ending in a dot or blank.
+bool JournalPathIsSafe(const std::string& path);
+// Case folded as Windows folds it in the code page 1251: Latin and Cyrillic.
+std::string FoldCp1251Case(std::string text);
+
+struct JournalFinding {
+    JournalState state = JournalState::None;
+    JournalHeader header;
+    std::string journalPath;
+    std::string reason;
+};
+// Looks only; changes nothing. Busy: another run holds it. Untrusted: this
+// user's record of the run is missing or does not match.
+JournalFinding InspectJournal(JournalDisk& disk, const std::string& target);
+
+// What the next run did with an earlier one.
+enum class Recovery { Clean, UndoneRun, FinishedCleanUp, Stuck, Refused };
+struct RecoveryReport {
+    Recovery outcome = Recovery::Clean;
+    std::string file;         // Stuck: the file a step could not put back
+    unsigned long error = 0;  // Stuck: the system's error code
+    std::vector<std::string> leftAlone;  // files changed since the run, not touched
+};
 // Finishes what a killed run left in the target: undoes it, or, when it had
-// committed, removes the old files it kept. Stuck: a step could not be taken
-// (a file in use); the journal stays for the next try.
-Recovery RecoverTarget(JournalDisk& disk, const std::string& target);
+// committed, removes the old files it kept. Refused: the journal is damaged,
+// not trusted or held by a run at work; nothing is done. Stuck: a step could
+// not be taken; the journal stays for the next try.
+RecoveryReport RecoverTarget(JournalDisk& disk, const std::string& target);
 
 // The run's file work, journalled. Reads pass through; every write, copy,
 // delete and folder first records its undo; a copy that fails throws.
 class InstallTransaction : public InstallFiles {
 public:
-    InstallTransaction(InstallFiles& files, JournalDisk& disk, std::string target);
+    // Opens the journal for this run alone; throws JournalBusy when there is one.
+    InstallTransaction(InstallFiles& files, JournalDisk& disk, std::string target, const JournalHeader& header);
+    ~InstallTransaction() override;
+    struct JournalBusy {};
 
     // Records what writing `path` will change, flushed with the first change
     // that follows: announcing many at once costs one flush. A folder, a
@@ -68,9 +154,9 @@ public:
     void AnnounceRemoval(const std::string& path);
     // The point of no return: the mark is flushed, then the old files go.
     void Commit();
-    // Puts back every change; false when a step failed (the journal then stays
-    // for the next run).
-    bool Undo();
+    // Puts back every change; Stuck names the file a step could not put back.
+    RecoveryReport Undo();
+    // Journal flushes plus files flushed.
     int flushes() const { return flushes_; }
 
     bool FileIsPresent(const std::string& path) override { return files_.FileIsPresent(path); }
@@ -84,9 +170,10 @@ public:
 
 private:
     struct Planned {
-        bool asidePending = false;  // the old file is still to be renamed aside
+        bool asidePending = false;  // the old file is still to be kept aside
         std::string aside;          // where the old file goes, "" for a new one
     };
+    std::string Key(const std::string& path) const { return disk_.FoldCase(path); }
     std::string Relative(const std::string& path) const;
     // A text file is written only into a folder that is there: its folder is never made.
     void AnnounceFile(const std::string& path, bool withFolders);
@@ -95,20 +182,24 @@ private:
     void AnnounceFolders(const std::string& folder);
     void MakeFolders(const std::string& folder);
     std::string FreeAsideName(const std::string& path);
-    // Before `path` is written: its undo is on the disk, its old file aside,
-    // its folders made. True when an old file went aside just now.
+    // Before `path` is replaced: its undo is on the disk, its old file kept
+    // aside under a second name (moved aside where the volume has no links),
+    // its folders made. True when the old file was moved away from `path`.
     bool BeforeWrite(const std::string& path, bool withFolders);
-    void AfterTextWrite(const std::string& path, bool asideNow);
+    void AfterWrite(const std::string& path, bool movedAside);
+    void End();
 
     InstallFiles& files_;
     JournalDisk& disk_;
     std::string target_;
     std::string journal_;
-    std::vector<JournalEntry> entries_;  // logged so far, flushed or not
-    std::string unflushed_;
-    std::map<std::string, Planned> planned_;  // by ASCII-folded path
+    unsigned long long nonce_ = 0;
+    std::vector<JournalEntry> entries_;  // flushed to the journal
+    std::vector<JournalEntry> pending_;  // logged, not yet flushed
+    std::map<std::string, Planned> planned_;  // by folded path
     std::set<std::string> folders_;           // folded folders there or announced
     std::set<std::string> present_;           // folded folders known to be there
     std::set<std::string> asides_;            // folded aside names taken
     int flushes_ = 0;
+    bool open_ = false;
 };

@@ -192,10 +192,11 @@ bool RunInstall(const std::string& setupFolder, const std::string& target, const
 }
 
 InstallOutcome RunTransactedInstall(const std::string& setupFolder, const std::string& target, const Package& package,
-                                    InstallFiles& files, JournalDisk& disk, InstallProgress& progress, int* flushes) {
+                                    InstallFiles& files, JournalDisk& disk, InstallProgress& progress,
+                                    TransactedRun* report) {
     bool installed = false;
     try {
-        InstallTransaction transaction(files, disk, target);
+        InstallTransaction transaction(files, disk, target, {package.PackName, package.PackVersion, "", setupFolder});
         files.WatchCopies([&] { return progress.KeepAlive(); });
         try {
             installed = InstallPackage(setupFolder, target, package, transaction, progress, &transaction) &&
@@ -207,10 +208,13 @@ InstallOutcome RunTransactedInstall(const std::string& setupFolder, const std::s
             installed = false;
         }
         files.WatchCopies(nullptr);
-        if (!installed) transaction.Undo();
-        if (flushes) *flushes = transaction.flushes();
+        RecoveryReport undo;
+        if (!installed) undo = transaction.Undo();
+        if (report) *report = {transaction.flushes(), undo};
+    } catch (const InstallTransaction::JournalBusy&) {
+        return InstallOutcome::Busy;
     } catch (...) {
-        installed = false;  // a journal nobody finished: nothing was changed
+        installed = false;  // the journal could not be started: nothing was changed
     }
     if (installed) return InstallOutcome::Installed;
     return progress.KeepAlive() ? InstallOutcome::Failed : InstallOutcome::Abandoned;

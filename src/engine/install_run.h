@@ -22,7 +22,9 @@ public:
     virtual bool KeepAlive() { return true; }
 };
 
-enum class InstallOutcome { Installed, Failed, Abandoned };
+// Busy: another run holds the target's journal (or one nobody finished is
+// there); nothing was changed.
+enum class InstallOutcome { Installed, Failed, Abandoned, Busy };
 
 // Installs the package from setupFolder\Source into the target folder. True
 // when every step succeeded (InstallOk). Any failure (a text file that cannot
@@ -33,14 +35,19 @@ enum class InstallOutcome { Installed, Failed, Abandoned };
 bool RunInstall(const std::string& setupFolder, const std::string& target, const Package& package,
                 InstallFiles& files, InstallProgress& progress);
 
+// What a transacted run tells besides its outcome.
+struct TransactedRun {
+    int flushes = 0;      // journal and file flushes
+    RecoveryReport undo;  // after a failed run: Stuck names the file not put back
+};
+
 // The same run as one transaction over the target (install_journal.h): a
 // failure of any kind (a copy or a write that fails, memory) or the user
 // abandoning it ends the run and puts every change back before it returns.
-// A journal nobody finished fails the run before anything is changed.
-// `flushes` (when given) receives the number of journal flushes.
+// A journal there already makes it Busy before anything is changed.
 InstallOutcome RunTransactedInstall(const std::string& setupFolder, const std::string& target, const Package& package,
                                     InstallFiles& files, JournalDisk& disk, InstallProgress& progress,
-                                    int* flushes = nullptr);
+                                    TransactedRun* report = nullptr);
 
 // True when PackBaseFolder and PackName name a folder inside the target: not
 // absolute, no drive or stream colon, no ".." that climbs out. Pure.

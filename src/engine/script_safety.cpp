@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "base/ascii.h"
+#include "base/package_layout.h"
 #include "base/paths.h"
 
 static bool IsSeparator(char c) { return c == '\\' || c == '/'; }
@@ -18,6 +19,20 @@ bool IsDeviceName(std::string_view name) {
         return true;
     return lower.size() == 4 && (lower.compare(0, 3, "com") == 0 || lower.compare(0, 3, "lpt") == 0) &&
            lower[3] >= '1' && lower[3] <= '9';
+}
+
+bool IsReservedName(std::string_view name) {
+    // The system drops trailing dots and blanks: "x.setup-tmp." is "x.setup-tmp".
+    while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.remove_suffix(1);
+    std::string lower = AsciiLower(std::string(name));
+    auto endsWith = [&](std::string_view suffix) {
+        return lower.size() >= suffix.size() && lower.compare(lower.size() - suffix.size(), suffix.size(), suffix) == 0;
+    };
+    if (lower == AsciiLower(JournalName) || endsWith(ReplacementSuffix)) return true;
+    size_t digits = lower.find_last_not_of("0123456789");
+    std::string_view stem = std::string_view(lower).substr(0, digits == std::string::npos ? 0 : digits + 1);
+    std::string_view aside = AsideSuffix;
+    return stem.size() >= aside.size() && stem.substr(stem.size() - aside.size()) == aside;
 }
 
 // Walks the path's names, counting how deep below the target it stands. A
@@ -41,7 +56,7 @@ static ScriptLineKind WalkNames(std::string_view path) {
             if (last) break;
             return ScriptLineKind::Refused;
         }
-        if (IsDeviceName(name)) return ScriptLineKind::Refused;
+        if (IsDeviceName(name) || IsReservedName(name)) return ScriptLineKind::Refused;
         ++depth;
         namesFile = true;
     }
@@ -65,6 +80,7 @@ static ScriptLineFault CharacterFault(const std::string& line, const std::string
 static ScriptLineFault NameFault(std::string_view path) {
     for (std::string_view name : PathNames(path)) {
         if (IsDeviceName(name)) return ScriptLineFault::Device;
+        if (IsReservedName(name)) return ScriptLineFault::Reserved;
     }
     return ScriptLineFault::LeavesTarget;
 }

@@ -13,7 +13,7 @@ enum class ScriptLineKind {
 };
 
 // Why a line is refused, so that packcheck words the classifier's own reason.
-enum class ScriptLineFault { None, UncPath, Drive, Stream, ReservedCharacter, ControlByte, Device, LeavesTarget };
+enum class ScriptLineFault { None, UncPath, Drive, Stream, ReservedCharacter, ControlByte, Device, LeavesTarget, Reserved };
 
 // How `line`, appended to the folder `subFolder` below the target ("" for the
 // target itself, or "\Base\Name"), is taken. "." and ".." are resolved as the
@@ -21,13 +21,17 @@ enum class ScriptLineFault { None, UncPath, Drive, Stream, ReservedCharacter, Co
 // byte, a pattern character (* ? < > " |), two leading separators, or a device
 // name (CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9, with or without an
 // extension) in any name refuses the line. One leading "\" or "/" means the
-// same path relative to the target. For a refused line `fault`, when given,
+// same path relative to the target. A name the install's transaction keeps
+// for itself (the journal's, or one ending in .setup-old, .setup-old<N> or
+// .setup-tmp) refuses it too. For a refused line `fault`, when given,
 // gets the reason (of several, the first in ScriptLineFault's order).
 ScriptLineKind ClassifyScriptLine(const std::string& subFolder, const std::string& line,
                                   ScriptLineFault* fault = nullptr);
 // True for a name the system takes as a device in every folder, whatever its
 // extension and trailing blanks ("nul.txt", "COM1 .log").
 bool IsDeviceName(std::string_view name);
+// True for a name the transaction keeps for itself, whatever its case.
+bool IsReservedName(std::string_view name);
 // True unless the line is refused.
 bool ScriptLineIsSafe(const std::string& subFolder, const std::string& line);
 // The line as a path relative to its root: without the one leading separator.

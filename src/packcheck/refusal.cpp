@@ -13,6 +13,7 @@ std::string RefusalReason(const std::string& subFolder, const std::string& line)
     case ScriptLineFault::ControlByte: return "it holds a control byte";
     case ScriptLineFault::Device: return "it names a device";
     case ScriptLineFault::LeavesTarget: return "it leaves the target folder";
+    case ScriptLineFault::Reserved: return "it names a file setup keeps for its own use";
     case ScriptLineFault::None: break;
     }
     return "setup refuses it";

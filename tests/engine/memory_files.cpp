@@ -46,32 +46,36 @@ TextBuffer MemoryFiles::ReadText(const std::string& path) {
     return SplitTextBuffer(std::vector<char>(it->second.begin(), it->second.end()));
 }
 
-void MemoryFiles::Replace(const std::string& path, const std::string& bytes) {
+void MemoryFiles::Store(const std::string& path, const std::string& bytes) {
     Change();
     std::string folder = FolderOf(Normal(path));
     if (!folder.empty() && !folders.count(folder)) throw FileError(path, "The system cannot find the path specified.");
     if (refusedWrites.count(Normal(path))) throw FileError(path, "Access is denied.");
     if (Has(path)) ++rewrites;
     files[Normal(path)] = bytes;
+    Written(Normal(path), true);  // written beside, flushed, then renamed over
 }
 
 void MemoryFiles::WriteLineStream(const std::string& path, const std::function<void(const LineSink&)>& produce) {
     std::string bytes;
     produce([&](std::string_view line) { bytes.append(line).append("\r\n"); });
-    Replace(path, bytes);
+    Store(path, bytes);
 }
 
 void MemoryFiles::CopyWholeFile(const std::string& source, const std::string& destination) {
     auto it = files.find(Normal(source));
     if (it == files.end()) throw FileError(source, "The system cannot find the file specified.");
-    Replace(destination, it->second);
+    Store(destination, it->second);
 }
 
 bool MemoryFiles::CopyPackageFile(const std::string& source, const std::string& destination) {
     Change();
     std::string to = Normal(destination);
-    if (refusedCopies.count(to) || readOnly.count(to) || locked.count(to)) return false;
+    // A copy to the temporary name beside a file is refused like one to the file.
+    std::string beside = to.size() > 10 && to.compare(to.size() - 10, 10, ".setup-tmp") == 0 ? to.substr(0, to.size() - 10) : to;
+    if (refusedCopies.count(to) || refusedCopies.count(beside) || readOnly.count(to) || locked.count(to)) return Fail(5);
     Put(to, files.at(Normal(source)));
+    Written(to, copiesFlushed);
     return true;
 }
 
@@ -85,36 +89,105 @@ void MemoryFiles::CreateFolderTree(const std::string& folder) {
     for (std::string f = Normal(folder); !f.empty(); f = FolderOf(f)) folders.insert(f);
 }
 
+void MemoryFiles::Written(const std::string& normal, bool flushed) {
+    ids_[normal] = ++nextId_;
+    if (flushed) {
+        unflushed.erase(normal);
+    } else {
+        unflushed.insert(normal);
+    }
+}
+
+bool MemoryFiles::Fail(unsigned long error) {
+    lastError_ = error;
+    return false;
+}
+
+void MemoryFiles::PowerCut() {
+    for (const auto& path : unflushed) {
+        auto it = files.find(path);
+        if (it != files.end()) it->second.assign(it->second.size(), '\0');
+    }
+    unflushed.clear();
+    heldJournal.clear();
+}
+
 JournalDisk::Entry MemoryFiles::EntryAt(const std::string& path) {
     std::string at = Normal(path);
     if (files.count(at)) return readOnly.count(at) ? Entry::ReadOnlyFile : Entry::File;
     return folders.count(at) ? Entry::Folder : Entry::None;
 }
 
+FileIdentity MemoryFiles::Identify(const std::string& path) {
+    std::string at = Normal(path);
+    auto it = files.find(at);
+    if (it == files.end()) return {};
+    if (!ids_.count(at)) ids_[at] = ++nextId_;  // a file a test put there
+    return {static_cast<long long>(it->second.size()), ids_[at], 1, ids_[at], true};
+}
+
+bool MemoryFiles::Link(const std::string& existing, const std::string& link) {
+    Change();
+    std::string a = Normal(existing), b = Normal(link);
+    if (!linksWork) return Fail(1);
+    if (!files.count(a) || EntryAt(b) != Entry::None || !folders.count(FolderOf(b))) return Fail(183);
+    Identify(a);
+    files[b] = files[a];
+    ids_[b] = ids_[a];
+    if (unflushed.count(a)) unflushed.insert(b);
+    if (readOnly.count(a)) readOnly.insert(b);
+    return true;
+}
+
+bool MemoryFiles::Replace(const std::string& from, const std::string& to) {
+    Change();
+    std::string a = Normal(from), b = Normal(to);
+    if (!files.count(a) || locked.count(a) || locked.count(b)) return Fail(32);
+    if (folders.count(b) || !folders.count(FolderOf(b))) return Fail(5);
+    Identify(a);
+    files[b] = files[a];
+    ids_[b] = ids_[a];
+    files.erase(a);
+    ids_.erase(a);
+    readOnly.erase(b);
+    if (readOnly.erase(a)) readOnly.insert(b);
+    undated.erase(b);
+    if (undated.erase(a)) undated.insert(b);
+    unflushed.erase(b);
+    if (unflushed.erase(a)) unflushed.insert(b);
+    return true;
+}
+
 bool MemoryFiles::Rename(const std::string& from, const std::string& to, bool) {
     Change();
     std::string a = Normal(from), b = Normal(to);
-    if (!files.count(a) || locked.count(a) || EntryAt(b) != Entry::None || !folders.count(FolderOf(b))) return false;
+    if (!files.count(a) || locked.count(a) || EntryAt(b) != Entry::None || !folders.count(FolderOf(b))) return Fail(32);
+    Identify(a);
     files[b] = files[a];
+    ids_[b] = ids_[a];
     files.erase(a);
+    ids_.erase(a);
     if (readOnly.erase(a)) readOnly.insert(b);
     if (undated.erase(a)) undated.insert(b);
+    if (unflushed.erase(a)) unflushed.insert(b);
     return true;
 }
 
 bool MemoryFiles::Erase(const std::string& path) {
     Change();
     std::string at = Normal(path);
-    if (locked.count(at)) return false;
+    if (locked.count(at)) return Fail(32);
     readOnly.erase(at);
     undated.erase(at);
-    return files.erase(at) != 0;
+    unflushed.erase(at);
+    ids_.erase(at);
+    return files.erase(at) != 0 || Fail(2);
 }
 
 bool MemoryFiles::MakeFolder(const std::string& folder) {
     Change();
     std::string at = Normal(folder);
-    if (EntryAt(at) != Entry::None || !folders.count(FolderOf(at))) return false;
+    if (EntryAt(at) != Entry::None || !folders.count(FolderOf(at))) return Fail(183);
     folders.insert(at);
     return true;
 }
@@ -123,20 +196,49 @@ bool MemoryFiles::RemoveFolder(const std::string& folder) {
     Change();
     std::string prefix = Normal(folder) + "\\";
     auto inside = [&](const std::string& path) { return path.rfind(prefix, 0) == 0; };
-    for (const auto& [path, bytes] : files) if (inside(path)) return false;
-    for (const auto& path : folders) if (inside(path)) return false;
-    return folders.erase(Normal(folder)) != 0;
+    for (const auto& [path, bytes] : files) if (inside(path)) return Fail(145);
+    for (const auto& path : folders) if (inside(path)) return Fail(145);
+    return folders.erase(Normal(folder)) != 0 || Fail(2);
 }
 
-void MemoryFiles::AppendJournal(const std::string& path, const std::string& bytes) {
+bool MemoryFiles::CreateJournal(const std::string& path) {
     Change();
     std::string at = Normal(path);
-    if (!folders.count(FolderOf(at))) throw FileError(path, "The system cannot find the path specified.");
-    files[at] += bytes;
+    if (!heldJournal.empty() || files.count(at)) return Fail(80);
+    if (!folders.count(FolderOf(at))) return Fail(3);
+    files[at] = "";
+    Written(at, true);
+    heldJournal = at;
+    return true;
 }
 
-std::string MemoryFiles::ReadJournal(const std::string& path) {
-    auto it = files.find(Normal(path));
-    if (it == files.end()) throw FileError(path, "The system cannot find the file specified.");
-    return it->second;
+void MemoryFiles::AppendJournal(const std::string& bytes) {
+    Change();
+    if (heldJournal.empty() || !files.count(heldJournal)) throw FileError(heldJournal, "The handle is invalid.");
+    files[heldJournal] += bytes;  // flushed
+}
+
+JournalDisk::Read MemoryFiles::ReadJournal(const std::string& path, std::string& bytes) {
+    std::string at = Normal(path);
+    if (at == heldJournal) return Fail(32), Read::Busy;
+    auto it = files.find(at);
+    if (it == files.end()) return Read::Absent;
+    bytes = it->second;
+    return Read::Done;
+}
+
+bool MemoryFiles::WriteRunRecord(const std::string& target, const std::string& bytes) {
+    Change();
+    runRecords[FoldCase(Normal(target))] = bytes;
+    return true;
+}
+
+std::string MemoryFiles::ReadRunRecord(const std::string& target) {
+    auto it = runRecords.find(FoldCase(Normal(target)));
+    return it == runRecords.end() ? "" : it->second;
+}
+
+bool MemoryFiles::EraseRunRecord(const std::string& target) {
+    Change();
+    return runRecords.erase(FoldCase(Normal(target))) != 0;
 }

@@ -3,7 +3,11 @@
 // only be written into a folder that exists, and chosen copies and writes can
 // be made to fail (a failed write leaves the old file). It also takes a
 // transaction's single steps, and can be killed: after a chosen number of
-// changes every further call throws Killed and changes nothing. Pure.
+// changes every further call throws Killed and changes nothing. It models a
+// power cut too: file data not flushed is lost (zeros at the file's size),
+// while every change of names and folders made before the cut stays. Hard
+// links are copies that keep their identity: nothing writes into a file in
+// place but the journal. Pure.
 #pragma once
 #include <map>
 #include <set>
@@ -27,11 +31,18 @@ public:
     int changes = 0;                      // changes made so far
     int killAt = -1;                      // the change that is never made (none when negative)
     bool killed = false;                  // killAt was reached
+    std::set<std::string> unflushed;      // files whose bytes a power cut loses
+    bool copiesFlushed = true;            // package copies are flushed as they are written
+    bool linksWork = true;                // false: a volume with no hard links (FAT32)
+    std::map<std::string, std::string> runRecords;  // the user's own store, by folded target
+    std::string heldJournal;                        // the journal a run holds open, "" for none
 
     static std::string Normal(const std::string& path);
     void Put(const std::string& path, const std::string& bytes);  // creates the folders too
     std::string Bytes(const std::string& path) const;             // "<absent>" when there is no such file
     bool Has(const std::string& path) const { return files.count(Normal(path)) != 0; }
+    // What a power cut leaves now: unflushed bytes lost, open files closed.
+    void PowerCut();
 
     bool FileIsPresent(const std::string& path) override;
     bool FileExists(const std::string& path) override { return Has(path); }
@@ -43,16 +54,33 @@ public:
     void CreateFolderTree(const std::string& folder) override;
 
     Entry EntryAt(const std::string& path) override;
+    FileIdentity Identify(const std::string& path) override;
+    bool Link(const std::string& existing, const std::string& link) override;
+    bool Replace(const std::string& from, const std::string& to) override;
     bool Rename(const std::string& from, const std::string& to, bool writeThrough) override;
     bool Erase(const std::string& path) override;
     bool MakeFolder(const std::string& folder) override;
     bool RemoveFolder(const std::string& folder) override;
     void KeepAttributes(const std::string&, const std::string&) override {}
-    void AppendJournal(const std::string& path, const std::string& bytes) override;
-    void CloseJournal() override {}
-    std::string ReadJournal(const std::string& path) override;
+    unsigned long LastError() override { return lastError_; }
+    bool CreateJournal(const std::string& path) override;
+    void AppendJournal(const std::string& bytes) override;
+    void CloseJournal() override { heldJournal.clear(); }
+    Read ReadJournal(const std::string& path, std::string& bytes) override;
+    bool WriteRunRecord(const std::string& target, const std::string& bytes) override;
+    std::string ReadRunRecord(const std::string& target) override;
+    bool EraseRunRecord(const std::string& target) override;
+    unsigned long long RandomNumber() override { return 0x9e3779b97f4a7c15ull * ++nonces_; }
+    std::string LocalTimeNow() override { return "2026-12-10 03:30"; }
+    std::string FoldCase(const std::string& path) override { return FoldCp1251Case(path); }
 
 private:
     void Change();  // throws Killed at the chosen change, and after it
-    void Replace(const std::string& path, const std::string& bytes);
+    void Store(const std::string& path, const std::string& bytes);
+    void Written(const std::string& normal, bool flushed);  // a new file's identity, its bytes flushed or not
+    bool Fail(unsigned long error);
+    std::map<std::string, unsigned long long> ids_;  // normal path -> file index
+    unsigned long long nextId_ = 0;
+    unsigned long long nonces_ = 0;
+    unsigned long lastError_ = 0;
 };
