@@ -12,6 +12,7 @@ set(PURE_SOURCES
     src/discovery/found_copies.cpp
     src/discovery/stamp_decision.cpp
     src/discovery/version_match.cpp
+    src/driver/earlier_run_texts.cpp
     src/engine/install_files.cpp
     src/engine/install_journal.cpp
     src/engine/install_run.cpp
@@ -42,6 +43,7 @@ set(PURE_TESTS
     tests/discovery/version_match_test.cpp
     tests/discovery/found_copies_test.cpp
     tests/discovery/stamp_decision_test.cpp
+    tests/driver/earlier_run_texts_test.cpp
     tests/lang/about_text_test.cpp
     tests/lang/catalogue_test.cpp
     tests/engine/uninstall_reference.cpp

@@ -11,6 +11,7 @@
 #include "discovery/copy_registry.h"
 #include "discovery/stamp_decision.h"
 #include "discovery/version_lists.h"
+#include "driver/earlier_run.h"
 #include "driver/pack_files.h"
 #include "driver/running_check.h"
 #include "driver/stamps.h"
@@ -36,6 +37,7 @@ struct SetupRun {
     std::string ChosenFolder;  // the target program's folder, once chosen (the wizard's pages set it)
     bool LaunchOnExit = false;
     RootReachability roots;  // the drives and shares the copy records name, each asked once
+    DiskFiles files;         // the disk the install run and its journal work on
 };
 
 void InitStartupState(SetupRun& run) {
@@ -46,11 +48,15 @@ void InitStartupState(SetupRun& run) {
 // About page, copy stage and folder stage, walked forward on Next and back on
 // Back. False when the window was closed; otherwise ChosenFolder is the target folder.
 bool ChooseTarget(SetupRun& run, Wizard& wizard, bool& offerOtherCopies) {
+    // A copy an interrupted run left is kept and offered whatever its
+    // executable now is: that run is settled before the executable is judged.
+    auto unfinished = [&](const std::string& exePath) { return HasUnfinishedRun(run.files, ParentFolder(exePath)); };
+    wizard.UnfinishedRunIn = [&](const std::string& folder) { return HasUnfinishedRun(run.files, folder); };
     // Pruning the copy records is housekeeping nothing on the about page shows,
     // so it runs once that page is on the screen rather than before it.
     bool pruned = false;
     auto prune = [&] {
-        if (!pruned) PruneCopyRecords("", "", "", run.roots);
+        if (!pruned) PruneCopyRecords("", "", "", run.roots, unfinished);
         pruned = true;
     };
     enum Stage { About, Copies, Folder, StageCount };
@@ -60,7 +66,7 @@ bool ChooseTarget(SetupRun& run, Wizard& wizard, bool& offerOtherCopies) {
             case About: return wizard.ShowAboutPage(LoadAboutText(run.setupFolder, wizard.CurrentLanguage), prune);
             case Copies: {
                 std::optional<PageEnd> end =
-                    wizard.ShowCopyListPage(CollectCompatibleCopies(run.setupFolder, run.package, run.roots));
+                    wizard.ShowCopyListPage(CollectCompatibleCopies(run.setupFolder, run.package, run.roots, unfinished));
                 offerOtherCopies = end.has_value();
                 // Without a list no page ran, so the walk carries on the way it came.
                 return end.value_or(way);
@@ -137,21 +143,21 @@ void RunStages(SetupRun& run, Wizard& wizard) {
                  MessageScope::Whole);
     bool offerOtherCopies = false;
     if (!ChooseTarget(run, wizard, offerOtherCopies)) return;
-    DiskFiles files;
-    // What an earlier run left unfinished in this target is settled first:
-    // undone, or its clean-up finished. One that cannot be settled now (a
-    // file in use) is not installed over.
-    if (RecoverTarget(files, run.ChosenFolder).outcome >= Recovery::Stuck) {
-        ShowMessageBox(run.texts.MsgInstallFailed, run.texts.CapMessage, MB_SYSTEMMODAL | MB_ICONERROR);
-        return;
-    }
     AnnounceTargetFolder(run, wizard);
     if (!WaitWhileTargetRuns(run, wizard)) return;
+    // What an earlier run left in this copy is settled first, with the user's
+    // yes; only then is its executable judged (the run may have replaced it).
+    if (!SettleEarlierRun(wizard, run.texts, run.files, run.ChosenFolder)) return;
+    if (wizard.WindowClosed || !wizard.AcceptsTarget(run.ChosenFolder)) return;
     if (!StampsAllowInstall(run)) return;
     // Exit stays usable behind the owner-less boxes above; once confirmed, nothing is installed.
     if (wizard.WindowClosed) return;
     bool finished = wizard.ShowInstallPage([&](InstallProgress& progress) {
-        return RunTransactedInstall(run.setupFolder, run.ChosenFolder, run.package, files, files, progress);
+        TransactedRun report;
+        InstallOutcome outcome = RunTransactedInstall(run.setupFolder, run.ChosenFolder, run.package, run.files,
+                                                      run.files, progress, &report);
+        if (outcome == InstallOutcome::Failed) TellUndoNotFinished(wizard, run.texts, report.undo);
+        return outcome;
     });
     if (finished) AskClosingQuestions(run, offerOtherCopies);
 }

@@ -303,6 +303,10 @@ bool Wizard::ShowInstallPage(const std::function<InstallOutcome(InstallProgress&
     progress->FinishProgressSteps();
     if (outcome == InstallOutcome::Installed) {
         ShowMessageBox(texts_.MsgInstallOk, texts_.CapMessage, MB_SYSTEMMODAL | MB_ICONINFORMATION);
+    } else if (outcome == InstallOutcome::Busy) {
+        // Another setup took the copy after this one looked: nothing was changed.
+        ShowMessageBox(texts_.MsgCopyBusy + "\r\n\r\n" + ChosenFolder, texts_.CapWarning,
+                       MB_SYSTEMMODAL | MB_ICONWARNING);
     } else {
         ShowMessageBox(texts_.MsgInstallFailed, texts_.CapMessage, MB_SYSTEMMODAL | MB_ICONERROR);
     }
