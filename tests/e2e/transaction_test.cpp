@@ -15,6 +15,61 @@ const char InstallOkText[] = "Пакет установлен успешно!";
 const char InstallFailedText[] = "В процессе установки произошла ошибка, попробуйте установить пакет ещё раз!";
 const char CopyBusyText[] = "С этой копией программы сейчас работает другая программа установки. Ничего не изменено.";
 const char ConfirmCaption[] = "Подтверждение...";
+const char NotVouchedText[] = "В этой копии программы найдена запись о прерванной установке, за которую программа "
+                              "установки не может поручиться. Ничего не изменено, и пакет не будет установлен, "
+                              "пока эта запись там:";
+const char NotPutBackText[] = "Не удалось вернуть на место файл, изменённый установкой. Копия программы пока оставлена "
+                              "как есть; запустите программу установки ещё раз, когда файл освободится:";
+const char LeftAsChangedText[] = "Эти файлы изменены после прерванной установки и оставлены как есть:";
+
+// A journal line sealed as the program seals it: FNV-1a over the run's nonce and the line.
+std::string Sealed(unsigned long long nonce, const std::string& body) {
+    unsigned long long hash = 14695981039346656037ull;
+    auto mix = [&](unsigned char c) { hash = (hash ^ c) * 1099511628211ull; };
+    for (int i = 0; i < 8; ++i) mix(static_cast<unsigned char>(nonce >> (8 * i)));
+    for (char c : body) mix(static_cast<unsigned char>(c));
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016llX", hash);
+    return body + "\t" + hex + "\r\n";
+}
+
+// The file's size, -1 when there is none; looked up without opening the
+// file, which would stand in the way of its replacement.
+long long SizeOf(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return -1;
+    return static_cast<long long>((static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+}
+
+// Waits for the next message box, reads it, runs `whileShown` (the run
+// waits on the box meanwhile), then presses `buttonId`.
+BoxSeen AnswerBoxAfter(DWORD pid, int buttonId, const std::function<void(const BoxSeen&)>& whileShown) {
+    BoxSeen seen;
+    HWND box = WaitForTextBox(pid);
+    if (!box) return seen;
+    seen = {WindowText(box), MessageBoxText(box)};
+    whileShown(seen);
+    PressDialogButton(box, buttonId);
+    WaitGone(box);
+    return seen;
+}
+
+std::vector<std::string> JournalLines(const std::string& bytes) {
+    std::vector<std::string> lines;
+    for (size_t from = 0, end; (end = bytes.find("\r\n", from)) != std::string::npos; from = end + 2)
+        lines.push_back(bytes.substr(from, end - from));
+    return lines;
+}
+
+std::vector<std::string> Fields(const std::string& line) {
+    std::vector<std::string> fields;
+    for (size_t from = 0;;) {
+        size_t tab = line.find('\t', from);
+        fields.push_back(line.substr(from, tab == std::string::npos ? std::string::npos : tab - from));
+        if (tab == std::string::npos) return fields;
+        from = tab + 1;
+    }
+}
 
 double Seconds() {
     LARGE_INTEGER frequency, counter;
@@ -92,7 +147,9 @@ protected:
     void KillWhen(const std::string& setupFolder, const std::function<bool()>& due) {
         SetupProcess run;
         BeginInstall(run, setupFolder);
-        ASSERT_TRUE(WaitClosely(due));
+        bool reached = WaitClosely(due);
+        HWND box = reached ? nullptr : WaitForTextBox(run.pid(), 0);
+        ASSERT_TRUE(reached) << "the run did not get there" << (box ? "; it shows: " + MessageBoxText(box) : "");
         TerminateProcess(run.info.hProcess, 99);
         ASSERT_EQ(WaitForSingleObject(run.info.hProcess, 10000), WAIT_OBJECT_0);
     }
@@ -385,8 +442,9 @@ TEST_F(Transacted, AnExecutableReplacedByAKilledRunIsPutBackByTheNextRun) {
         BoxSeen question = AnswerBox(process.pid(), IDYES);
         EXPECT_EQ(question.caption, ConfirmCaption) << where;
         EXPECT_NE(question.text.find("DemoPack 2.1"), std::string::npos) << question.text;
-        AnswerBox(process.pid(), IDOK);
-        EXPECT_TRUE(ReadBytes(exe) == oldExe) << where << ": the old executable is back before the install goes on";
+        AnswerBoxAfter(process.pid(), IDOK, [&](const BoxSeen&) {
+            EXPECT_TRUE(ReadBytes(exe) == oldExe) << where << ": the old executable is back before the install goes on";
+        });
         EXPECT_EQ(AnswerBox(process.pid(), IDOK).text, InstallOkText) << where;
         ClickButton(main, CmdExit);
         AnswerBox(process.pid(), IDYES);
@@ -492,4 +550,146 @@ TEST_F(Transacted, NamesDifferingOnlyInCyrillicCaseAreOneFile) {
         EXPECT_EQ(ReadBytes(copy + "\\Данные\\Файл.txt"), "the package's file");
         EXPECT_EQ(FolderListing(copy + "\\Данные"), std::vector<std::string>{"Файл.txt"});
     }
+}
+
+namespace {
+
+// A run killed after it replaced Resource\DemoPack.cfg, while a large copy goes on.
+class Interrupted : public Transacted {
+protected:
+    std::string copy, journal, newConfig;
+    void SetUp() override {
+        Transacted::SetUp();
+        AddPackageFile(setup.path, "Data\\big.dat", 256u << 20);
+        newConfig = ReadBytes(setup / "Source\\PACK\\Resource\\DemoPack.cfg");
+        copy = PrepareCopy("Interrupted");
+        journal = copy + "\\Setup.journal";
+        std::string config = copy + "\\Resource\\DemoPack.cfg";
+        // The new file is longer than the old one; once the large copy is under
+        // way, the line that tells the new file apart is on the disk too.
+        std::string big = PackageFolder(copy) + "\\Data\\big.dat";
+        KillWhen(OwnSetupFolder("KilledSetup"), [&] {
+            return SizeOf(config) == static_cast<long long>(newConfig.size()) && SizeOf(big) > (1 << 20);
+        });
+        ASSERT_TRUE(PathExists(journal));
+    }
+    // A run that finds a journal it cannot vouch for: told where and why, nothing changed, nothing installed.
+    void ExpectNotVouched() {
+        TreeBytes before = TreeOf(copy);
+        BeginInstall(process, setup.path);
+        BoxSeen box = AnswerBox(process.pid(), IDOK);
+        EXPECT_EQ(box.text.rfind(std::string(NotVouchedText) + "\r\n\r\n" + journal + "\r\n", 0), 0u) << box.text;
+        EXPECT_EQ(process.waitExit(), 0);
+        TreeBytes after = TreeOf(copy);
+        EXPECT_TRUE(after == before) << TreeDifference(before, after);
+    }
+};
+
+}  // namespace
+
+// A whole, sealed line of a kind recovery does not know, with lines after it:
+// the journal is damaged, and nothing is acted on.
+TEST_F(Interrupted, AnUnknownLineInTheMiddleStopsRecovery) {
+    std::vector<std::string> lines = JournalLines(ReadBytes(journal));
+    ASSERT_GE(lines.size(), 3u);
+    unsigned long long nonce = std::stoull(Fields(lines[0])[2], nullptr, 16);
+    std::string bytes;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        bytes += lines[i] + "\r\n";
+        if (i == 1) bytes += Sealed(nonce, "rename\tResource\\DemoPack.cfg\tResource\\Other.cfg");
+    }
+    SetFileAttributesA(journal.c_str(), FILE_ATTRIBUTE_NORMAL);
+    WriteBytes(journal, bytes);
+    ExpectNotVouched();
+}
+
+// The same journal naming another package, sealed anew: no run of this user
+// wrote it, and nothing is acted on.
+TEST_F(Interrupted, AJournalOfAnotherPackageIsNotActedOn) {
+    std::string bytes = ReadBytes(journal);
+    std::vector<std::string> lines = JournalLines(bytes);
+    std::vector<std::string> header = Fields(lines[0]);
+    ASSERT_EQ(header.size(), 8u);
+    header[3] = "OtherPack";
+    std::string body = header[0];
+    for (size_t i = 1; i + 1 < header.size(); ++i) body += "\t" + header[i];
+    std::string rest = bytes.substr(lines[0].size() + 2);
+    SetFileAttributesA(journal.c_str(), FILE_ATTRIBUTE_NORMAL);
+    WriteBytes(journal, Sealed(std::stoull(header[2], nullptr, 16), body) + rest);
+    ExpectNotVouched();
+}
+
+// A file the user changed after the kill is left as changed, and the box says
+// which; everything else is put back, and the install then goes on.
+TEST_F(Interrupted, AFileEditedAfterTheKillIsLeftAloneAndNamed) {
+    std::string config = copy + "\\Resource\\DemoPack.cfg";
+    WriteBytes(config, "the user's own settings, written after the kill\r\n");
+    BeginInstall(process, setup.path);
+    BoxSeen question = AnswerBox(process.pid(), IDYES);
+    EXPECT_EQ(question.caption, ConfirmCaption);
+    EXPECT_NE(question.text.find("DemoPack 2.1"), std::string::npos) << question.text;
+    EXPECT_NE(question.text.find("\r\n" + copy + "\r\n"), std::string::npos) << question.text;
+    AnswerBoxAfter(process.pid(), IDOK, [&](const BoxSeen& done) {
+        EXPECT_NE(done.text.find(std::string(LeftAsChangedText) + "\r\n"), std::string::npos) << done.text;
+        EXPECT_NE(done.text.find("DemoPack.cfg"), std::string::npos) << done.text;
+        EXPECT_EQ(ReadBytes(config), "the user's own settings, written after the kill\r\n");
+        EXPECT_FALSE(PathExists(journal));
+    });
+    EXPECT_EQ(AnswerBox(process.pid(), IDOK).text, InstallOkText);
+    ClickButton(main, CmdExit);
+    AnswerBox(process.pid(), IDYES);
+    AnswerBox(process.pid(), IDNO);
+    EXPECT_EQ(process.waitExit(), 0);
+}
+
+// A No leaves the copy as the killed run left it; the next run asks again.
+TEST_F(Interrupted, ANoLeavesTheCopyAsItIs) {
+    TreeBytes before = TreeOf(copy);
+    BeginInstall(process, setup.path);
+    EXPECT_EQ(AnswerBox(process.pid(), IDNO).caption, ConfirmCaption);
+    EXPECT_EQ(process.waitExit(), 0);
+    TreeBytes after = TreeOf(copy);
+    EXPECT_TRUE(after == before) << TreeDifference(before, after);
+    EXPECT_EQ(InstallAndFinish(false, true), InstallOkText);
+}
+
+// The file kept aside is held open while a failed run undoes: the journal
+// stays, the box names the file and the system's reason, and the next run
+// finishes the undo once the file is free.
+TEST_F(Transacted, AnAsideHeldOpenDuringTheUndoIsToldAndFinishedLater) {
+    std::string copy = PrepareCopy("HeldAside");
+    std::string config = copy + "\\Resource\\DemoPack.cfg";
+    TreeBytes before = TreeOf(copy);
+    // Held without sharing, the file cannot take the new one's place, nor
+    // lose the second name it was given to be kept aside.
+    HANDLE held = HoldWithoutSharing(config);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    BeginInstall(process, setup.path);
+    BoxSeen notBack = AnswerBox(process.pid(), IDOK);
+    EXPECT_EQ(notBack.text.rfind(std::string(NotPutBackText) + "\r\n\r\n" + copy + "\\Resource\\DemoPack.cfg", 0), 0u)
+        << notBack.text;
+    size_t fileLineEnd = notBack.text.find("\r\n", std::string(NotPutBackText).size() + 4);
+    EXPECT_TRUE(fileLineEnd != std::string::npos && notBack.text.size() > fileLineEnd + 2)
+        << "the system's words for the error follow the file";
+    EXPECT_EQ(AnswerBox(process.pid(), IDOK).text, InstallFailedText);
+    ClickButton(main, CmdExit);
+    AnswerBox(process.pid(), IDYES);
+    AnswerBox(process.pid(), IDNO);
+    EXPECT_EQ(process.waitExit(), 0);
+    CloseHandle(held);
+    EXPECT_TRUE(PathExists(copy + "\\Setup.journal"));
+    EXPECT_EQ(ReadBytes(config), before["Resource\\DemoPack.cfg"]);
+
+    SetupProcess next;
+    BeginInstall(next, setup.path);
+    EXPECT_EQ(AnswerBox(next.pid(), IDYES).caption, ConfirmCaption);
+    AnswerBoxAfter(next.pid(), IDOK, [&](const BoxSeen&) {
+        TreeBytes settled = TreeOf(copy);
+        EXPECT_TRUE(settled == before) << TreeDifference(before, settled);
+    });
+    EXPECT_EQ(AnswerBox(next.pid(), IDOK).text, InstallOkText);
+    ClickButton(main, CmdExit);
+    AnswerBox(next.pid(), IDYES);
+    AnswerBox(next.pid(), IDNO);
+    EXPECT_EQ(next.waitExit(), 0);
 }
