@@ -72,6 +72,12 @@ FileIdentity DiskFiles::Identify(const std::string& path) {
 }
 
 bool DiskFiles::Link(const std::string& existing, const std::string& link) {
+    // A file held open without leave to delete it cannot be replaced either:
+    // no second name for it, so nothing is left to undo.
+    FileHandle probe(OpenFilePath(existing, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+                                  FILE_FLAG_OPEN_REPARSE_POINT));
+    if (!probe.valid()) return Failed();
+    probe.reset();
     return LinkPath(existing, link) || Failed();
 }
 

@@ -16,7 +16,6 @@ namespace {
 // even a slow drive lets the window live every 50 ms or so; smaller ones take
 // one system copy, as fast as there is.
 const LONGLONG PiecewiseFrom = 256 << 10;
-const DWORD PieceSize = 256 << 10;
 
 bool SystemCopy(const std::string& source, const std::string& destination) {
     if (!NeedsExtendedLength(source) && !NeedsExtendedLength(destination))
@@ -27,58 +26,16 @@ bool SystemCopy(const std::string& source, const std::string& destination) {
     return !from.empty() && !to.empty() && CopyFileW(from.c_str(), to.c_str(), FALSE) != 0;
 }
 
-// The bytes, the last-write time and the attributes, as the system copy
-// gives them; a copy that fails or is cancelled leaves no destination.
-bool PiecewiseCopy(HANDLE from, const BY_HANDLE_FILE_INFORMATION& info, const std::string& destination,
-                   const std::function<bool()>& keepGoing) {
-    DWORD attributes = info.dwFileAttributes & ~FILE_ATTRIBUTE_READONLY;
-    FileHandle to(OpenFilePath(destination, GENERIC_WRITE, 0, CREATE_ALWAYS, attributes ? attributes : FILE_ATTRIBUTE_NORMAL));
-    if (!to.valid()) return false;
-    std::vector<char> piece(PieceSize);
-    bool copied = true;
-    for (;;) {
-        DWORD got = 0, wrote = 0;
-        if (!keepGoing()) {
-            SetLastError(ERROR_REQUEST_ABORTED);
-            copied = false;
-            break;
-        }
-        if (!ReadFile(from, piece.data(), PieceSize, &got, nullptr)) {
-            copied = false;
-            break;
-        }
-        if (got == 0) break;
-        if (!WriteFile(to.get(), piece.data(), got, &wrote, nullptr) || wrote != got) {
-            if (wrote != got) SetLastError(ERROR_DISK_FULL);
-            copied = false;
-            break;
-        }
-    }
-    copied = copied && SetFileTime(to.get(), nullptr, nullptr, &info.ftLastWriteTime);
-    DWORD error = GetLastError();
-    copied = to.reset() && copied;
-    if (!copied) {
-        DeletePath(destination);
-        SetLastError(error);
-        return false;
-    }
-    if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) SetPathAttributes(destination, info.dwFileAttributes);
-    return true;
-}
-
 bool CopyOnce(const std::string& source, const std::string& destination, const std::function<bool()>& keepGoing,
               long long sourceSize) {
     if (!keepGoing) return SystemCopy(source, destination);
     if ((sourceSize < 0 ? PathSize(source) : sourceSize) < PiecewiseFrom) return SystemCopy(source, destination);
-    FileHandle from(OpenFilePath(source, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN));
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!from.valid() || !GetFileInformationByHandle(from.get(), &info)) return false;
-    return PiecewiseCopy(from.get(), info, destination, keepGoing);
+    return CopyFileDurably(source, destination, keepGoing);
 }
 
 // A durable copy flushes the file it writes every so many bytes, so no single
 // flush holds the window long, and once more at its end.
-const DWORD DurablePiece = 1 << 20;
+const DWORD DurablePiece = 256 << 10;
 const unsigned long long FlushEvery = 8ull << 20;
 
 }  // namespace

@@ -43,7 +43,6 @@ std::string Checksum(unsigned long long nonce, std::string_view body) {
     return Hex(hash, 16);
 }
 
-std::string Sealed(unsigned long long nonce, const std::string& body) { return body + "\t" + Checksum(nonce, body) + "\r\n"; }
 
 // A header field holds no tab or line end, whatever the package says.
 std::string Field(std::string text) {
@@ -316,21 +315,26 @@ bool JournalPathIsSafe(const std::string& path) {
 
 std::string JournalPath(const std::string& target) { return JoinPath(target, JournalName); }
 
+std::string SealJournalLine(const std::string& body, unsigned long long nonce) {
+    return body + "\t" + Checksum(nonce, body) + "\r\n";
+}
+
 std::string FormatJournalHeader(const JournalHeader& header) {
-    return Sealed(header.nonce, std::string(Magic) + "\t" + Version + "\t" + Hex(header.nonce, 16) + "\t" +
+    return SealJournalLine(std::string(Magic) + "\t" + Version + "\t" + Hex(header.nonce, 16) + "\t" +
                                     Field(header.PackName) + "\t" + Field(header.PackVersion) + "\t" +
-                                    Field(header.startedAt) + "\t" + Field(header.setupFolder));
+                                    Field(header.startedAt) + "\t" + Field(header.setupFolder),
+                           header.nonce);
 }
 
 std::string FormatJournalEntry(const JournalEntry& entry, unsigned long long nonce) {
     switch (entry.kind) {
-        case JournalEntry::Kind::Folder: return Sealed(nonce, "folder\t" + entry.path);
-        case JournalEntry::Kind::New: return Sealed(nonce, "new\t" + entry.path);
-        case JournalEntry::Kind::Aside: return Sealed(nonce, "aside\t" + entry.path + "\t" + entry.aside);
-        case JournalEntry::Kind::Done: return Sealed(nonce, "done\t" + entry.path + "\t" + FormatIdentity(entry.identity));
+        case JournalEntry::Kind::Folder: return SealJournalLine("folder\t" + entry.path, nonce);
+        case JournalEntry::Kind::New: return SealJournalLine("new\t" + entry.path, nonce);
+        case JournalEntry::Kind::Aside: return SealJournalLine("aside\t" + entry.path + "\t" + entry.aside, nonce);
+        case JournalEntry::Kind::Done: return SealJournalLine("done\t" + entry.path + "\t" + FormatIdentity(entry.identity), nonce);
         case JournalEntry::Kind::Committed: break;
     }
-    return Sealed(nonce, "committed");
+    return SealJournalLine("committed", nonce);
 }
 
 ParsedJournal ParseJournal(const std::string& bytes) {
@@ -442,6 +446,8 @@ InstallTransaction::~InstallTransaction() {
     if (open_) disk_.CloseJournal();
 }
 
+void InstallTransaction::AnnounceFolderTree(const std::string& folder) { AnnounceFolders(Inside(folder)); }
+
 std::string InstallTransaction::Relative(const std::string& path) const {
     // Every path the run builds starts with the target; one that does not is never touched.
     if (path.size() <= target_.size() + 1 || path.compare(0, target_.size(), target_) != 0 || path[target_.size()] != '\\')
@@ -451,10 +457,39 @@ std::string InstallTransaction::Relative(const std::string& path) const {
     return relative;
 }
 
-void InstallTransaction::Log(const JournalEntry& entry) { pending_.push_back(entry); }
+std::string InstallTransaction::Inside(const std::string& path) const {
+    // The name the system gives the path: "/" as "\", no empty or "." names,
+    // ".." resolved, each name without the trailing dots and blanks it drops.
+    // Two spellings of one file are then one path to the run and its journal.
+    if (path.size() <= target_.size() + 1 || path.compare(0, target_.size(), target_) != 0 ||
+        (path[target_.size()] != '\\' && path[target_.size()] != '/'))
+        throw FileError(path, AccessDenied);
+    std::vector<std::string> names;
+    for (std::string_view name : PathNames(std::string_view(path).substr(target_.size() + 1))) {
+        if (name == "..") {
+            if (names.empty()) throw FileError(path, AccessDenied);
+            names.pop_back();
+            continue;
+        }
+        while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.remove_suffix(1);
+        if (!name.empty()) names.emplace_back(name);
+    }
+    if (names.empty()) throw FileError(path, AccessDenied);
+    std::string inside = target_;
+    for (const auto& name : names) inside += "\\" + name;
+    return inside;
+}
+
+void InstallTransaction::Log(const JournalEntry& entry) {
+    pending_.push_back(entry);
+    // What a change left needs no flush of its own: it rides with the next
+    // line that must be on the disk before its change.
+    announced_ = announced_ || entry.kind != JournalEntry::Kind::Done;
+}
 
 void InstallTransaction::Durable() {
-    if (pending_.empty()) return;
+    if (!announced_) return;
+    announced_ = false;
     std::string bytes;
     for (const auto& entry : pending_) bytes += FormatJournalEntry(entry, nonce_);
     disk_.AppendJournal(bytes);
@@ -506,7 +541,9 @@ std::string InstallTransaction::FreeAsideName(const std::string& path) {
     return aside;
 }
 
-void InstallTransaction::Announce(const std::string& path) {
+void InstallTransaction::Announce(const std::string& givenPath) {
+    const std::string path = Inside(givenPath);
+
     AnnounceFile(path, true);
     AnnounceFile(ReplacementPath(path), false);  // the copy is written there first
 }
@@ -537,12 +574,16 @@ void InstallTransaction::AnnounceFile(const std::string& path, bool withFolders)
     }
 }
 
-void InstallTransaction::AnnounceText(const std::string& path) {
+void InstallTransaction::AnnounceText(const std::string& givenPath) {
+    const std::string path = Inside(givenPath);
+
     AnnounceFile(path, false);
     AnnounceFile(ReplacementPath(path), false);  // where the disk writes first; gone again when it succeeds
 }
 
-void InstallTransaction::AnnounceRemoval(const std::string& path) {
+void InstallTransaction::AnnounceRemoval(const std::string& givenPath) {
+    const std::string path = Inside(givenPath);
+
     // A delete the system refuses (read-only) was never a failure: the file stays.
     if (disk_.EntryAt(path) == JournalDisk::Entry::ReadOnlyFile) return;
     AnnounceFile(path, false);
@@ -571,21 +612,28 @@ void InstallTransaction::AfterWrite(const std::string& path, bool movedAside) {
     Log({JournalEntry::Kind::Done, Relative(path), "", disk_.Identify(path)});
 }
 
-void InstallTransaction::WriteLineStream(const std::string& path, const std::function<void(const LineSink&)>& produce) {
+void InstallTransaction::WriteLineStream(const std::string& givenPath,
+                                         const std::function<void(const LineSink&)>& produce) {
+    const std::string path = Inside(givenPath);
+
     AnnounceText(path);
     bool moved = BeforeWrite(path, false);
     files_.WriteLineStream(path, produce);
     AfterWrite(path, moved);
 }
 
-void InstallTransaction::CopyWholeFile(const std::string& source, const std::string& destination) {
+void InstallTransaction::CopyWholeFile(const std::string& source, const std::string& givenDestination) {
+    const std::string destination = Inside(givenDestination);
+
     AnnounceText(destination);
     bool moved = BeforeWrite(destination, false);
     files_.CopyWholeFile(source, destination);
     AfterWrite(destination, moved);
 }
 
-bool InstallTransaction::CopyPackageFile(const std::string& source, const std::string& destination) {
+bool InstallTransaction::CopyPackageFile(const std::string& source, const std::string& givenDestination) {
+    const std::string destination = Inside(givenDestination);
+
     std::string temporary = ReplacementPath(destination);
     Announce(destination);
     Durable();
@@ -604,7 +652,9 @@ bool InstallTransaction::CopyPackageFile(const std::string& source, const std::s
     return true;
 }
 
-void InstallTransaction::RemoveFile(const std::string& path) {
+void InstallTransaction::RemoveFile(const std::string& givenPath) {
+    const std::string path = Inside(givenPath);
+
     JournalDisk::Entry entry = disk_.EntryAt(path);
     if (entry == JournalDisk::Entry::None || entry == JournalDisk::Entry::Folder) return;
     if (entry == JournalDisk::Entry::ReadOnlyFile) return;
@@ -622,7 +672,9 @@ void InstallTransaction::RemoveFile(const std::string& path) {
     Log({JournalEntry::Kind::Done, Relative(path), "", {}});
 }
 
-void InstallTransaction::CreateFolderTree(const std::string& folder) {
+void InstallTransaction::CreateFolderTree(const std::string& givenFolder) {
+    const std::string folder = Inside(givenFolder);
+
     AnnounceFolders(folder);
     Durable();
     MakeFolders(folder);
@@ -648,6 +700,7 @@ void InstallTransaction::Commit() {
 RecoveryReport InstallTransaction::Undo() {
     // Lines never flushed name changes never made.
     pending_.clear();
+    announced_ = false;
     RecoveryReport report = UndoEntries(disk_, target_, entries_);
     if (report.outcome == Recovery::Stuck) {
         open_ = false;

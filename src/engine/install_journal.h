@@ -91,6 +91,8 @@ std::string JournalPath(const std::string& target);
 // Lines end with a tab and a checksum over the run's nonce and the line.
 std::string FormatJournalHeader(const JournalHeader& header);
 std::string FormatJournalEntry(const JournalEntry& entry, unsigned long long nonce);
+// Any line's body sealed with its checksum and line end.
+std::string SealJournalLine(const std::string& body, unsigned long long nonce);
 
 enum class JournalState { None, Unfinished, Committed, Damaged, Untrusted, Busy };
 struct ParsedJournal {
@@ -149,7 +151,7 @@ public:
     void Announce(const std::string& path);
     // The same for a text file to be written (never its folder) and for a folder tree to be made.
     void AnnounceText(const std::string& path);
-    void AnnounceFolderTree(const std::string& folder) { AnnounceFolders(folder); }
+    void AnnounceFolderTree(const std::string& folder);
     // The same for a file the delete phase will remove; a read-only one stays.
     void AnnounceRemoval(const std::string& path);
     // The point of no return: the mark is flushed, then the old files go.
@@ -174,6 +176,8 @@ private:
         std::string aside;          // where the old file goes, "" for a new one
     };
     std::string Key(const std::string& path) const { return disk_.FoldCase(path); }
+    // The path as the system names it, inside the target; throws FileError for one outside.
+    std::string Inside(const std::string& path) const;
     std::string Relative(const std::string& path) const;
     // A text file is written only into a folder that is there: its folder is never made.
     void AnnounceFile(const std::string& path, bool withFolders);
@@ -200,6 +204,7 @@ private:
     std::set<std::string> folders_;           // folded folders there or announced
     std::set<std::string> present_;           // folded folders known to be there
     std::set<std::string> asides_;            // folded aside names taken
+    bool announced_ = false;  // pending_ holds a line that must be flushed before its change
     int flushes_ = 0;
     bool open_ = false;
 };

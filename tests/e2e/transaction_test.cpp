@@ -352,7 +352,7 @@ TEST_F(Transacted, KillsAreFinishedByTheNextRun) {
         }
         if (hold != INVALID_HANDLE_VALUE) CloseHandle(hold);
         std::string journal = copy + "\\Setup.journal";
-        bool committed = PathExists(journal) ? ReadBytes(journal).find("committed\r\n") != std::string::npos
+        bool committed = PathExists(journal) ? ReadBytes(journal).find("\ncommitted\t") != std::string::npos
                                              : TreeOf(copy) == installed;
         committedKills += committed;
         std::string where = std::string(point.failing ? "failing" : "whole") + " run killed " +

@@ -176,3 +176,78 @@ TEST_F(DiskRun, TemporaryRecordThatCannotBeWrittenFailsBeforeTheCopies) {
     EXPECT_FALSE(PathExists(target / "Base\\Pack\\Version.ini"));
     EXPECT_EQ(ReadBytes(record), "[A]\r\n");
 }
+
+// The transaction's single steps on the real disk: a second name that keeps
+// the old file, a replacement in one step, an identity that follows the file.
+TEST(DiskSteps, LinkThenReplaceKeepsTheOldFileAsideAndTheIdentityFollows) {
+    ScratchDir folder;
+    DiskFiles disk;
+    WriteBytes(folder / "a.txt", "old");
+    WriteBytes(folder / "a.txt.setup-tmp", "new!");
+    FileIdentity old = disk.Identify(folder / "a.txt");
+    ASSERT_EQ(old.size, 3);
+    ASSERT_TRUE(disk.Link(folder / "a.txt", folder / "a.txt.setup-old"));
+    EXPECT_EQ(disk.Identify(folder / "a.txt.setup-old"), old) << "one file under two names";
+    FileIdentity fresh = disk.Identify(folder / "a.txt.setup-tmp");
+    ASSERT_TRUE(disk.Replace(folder / "a.txt.setup-tmp", folder / "a.txt"));
+    EXPECT_EQ(ReadBytes(folder / "a.txt"), "new!");
+    EXPECT_EQ(ReadBytes(folder / "a.txt.setup-old"), "old");
+    EXPECT_EQ(disk.Identify(folder / "a.txt"), fresh);
+    EXPECT_EQ(disk.Identify(folder / "absent").size, -1);
+
+    // A file held open without leave to delete gets no second name.
+    HANDLE held = CreateFileA((folder / "a.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_FALSE(disk.Link(folder / "a.txt", folder / "a.txt.setup-old1"));
+    EXPECT_EQ(disk.LastError(), static_cast<unsigned long>(ERROR_SHARING_VIOLATION));
+    CloseHandle(held);
+}
+
+TEST(DiskSteps, DurableCopyKeepsBytesTimeAndAttributes) {
+    ScratchDir folder;
+    std::string big(3u << 20, 'x');
+    big[12345] = 'y';
+    WriteBytes(folder / "big.bin", big);
+    SetFileAttributesA((folder / "big.bin").c_str(), FILE_ATTRIBUTE_READONLY);
+    int calls = 0;
+    ASSERT_TRUE(CopyFileDurably(folder / "big.bin", folder / "copy.bin", [&] { return ++calls > 0; }));
+    EXPECT_EQ(ReadBytes(folder / "copy.bin"), big);
+    EXPECT_GE(calls, 3) << "the window is let live between pieces";
+    EXPECT_TRUE(GetFileAttributesA((folder / "copy.bin").c_str()) & FILE_ATTRIBUTE_READONLY);
+    EXPECT_FALSE(CopyFileDurably(folder / "big.bin", folder / "stopped.bin", [] { return false; }));
+    EXPECT_FALSE(PathExists(folder / "stopped.bin")) << "a cancelled copy leaves nothing";
+    SetFileAttributesA((folder / "big.bin").c_str(), FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesA((folder / "copy.bin").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// One run per target on the real disk: the journal a run holds can be neither
+// read nor made again; the record that vouches for it lives in the user's own
+// folder only while the run does.
+TEST_F(DiskRun, OneRunPerTargetAndItsRecordLivesOnlyWhileItDoes) {
+    DiskFiles first;
+    {
+        InstallTransaction run(first, first, target.path, {"Pack", "1.2", "", setup.path});
+        EXPECT_FALSE(first.ReadRunRecord(target.path).empty());
+        DiskFiles second;
+        EXPECT_EQ(InspectJournal(second, target.path).state, JournalState::Busy);
+        EXPECT_EQ(RecoverTarget(second, target.path).outcome, Recovery::Refused);
+        NoProgress progress;
+        EXPECT_EQ(RunTransactedInstall(setup.path, target.path, package, second, second, progress), InstallOutcome::Busy);
+        run.Undo();
+    }
+    EXPECT_FALSE(PathExists(JournalPath(target.path)));
+    EXPECT_TRUE(first.ReadRunRecord(target.path).empty());
+}
+
+TEST_F(DiskRun, AJournalWithoutThisUsersRecordIsNotActedOn) {
+    WriteBytes(target / "a.txt", "the user's");
+    JournalHeader header{"Pack", "1.2", "2026-12-10 03:30", setup.path, 7};
+    WriteBytes(JournalPath(target.path), FormatJournalHeader(header) +
+                                             FormatJournalEntry({JournalEntry::Kind::New, "a.txt", "", {}}, 7));
+    DiskFiles disk;
+    JournalFinding finding = InspectJournal(disk, target.path);
+    EXPECT_EQ(finding.state, JournalState::Untrusted);
+    EXPECT_EQ(finding.header.PackVersion, "1.2");
+    EXPECT_EQ(RecoverTarget(disk, target.path).outcome, Recovery::Refused);
+    EXPECT_EQ(ReadBytes(target / "a.txt"), "the user's");
+    EXPECT_TRUE(PathExists(JournalPath(target.path)));
+}

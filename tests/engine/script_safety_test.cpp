@@ -54,3 +54,15 @@ TEST(ScriptSafety, ARefusedLineGivesTheReasonThatSaysMost) {
     EXPECT_EQ(ClassifyScriptLine("\\Base", "..\\..\\x", &fault), ScriptLineKind::Refused);
     EXPECT_EQ(fault, ScriptLineFault::LeavesTarget) << "the folder below the target counts";
 }
+
+TEST(ScriptSafety, NamesTheTransactionKeepsAreRefused) {
+    for (const char* line : {"Data\\a.txt.setup-old", "a.txt.SETUP-OLD", "a.txt.setup-old12", "a.setup-tmp",
+                             "Setup.journal", "setup.JOURNAL", "Data\\x.setup-old\\y.txt", "a.setup-tmp. "}) {
+        ScriptLineFault fault = ScriptLineFault::None;
+        EXPECT_EQ(ClassifyScriptLine("", line, &fault), ScriptLineKind::Refused) << line;
+        EXPECT_EQ(fault, ScriptLineFault::Reserved) << line;
+    }
+    for (const char* line : {"a.setup-older", "setup-old", "Setup.journal.txt", "a.setup-old.txt"}) {
+        EXPECT_EQ(ClassifyScriptLine("", line), ScriptLineKind::File) << line;
+    }
+}
