@@ -657,14 +657,20 @@ TEST_F(Interrupted, ANoLeavesTheCopyAsItIs) {
 // stays, the box names the file and the system's reason, and the next run
 // finishes the undo once the file is free.
 TEST_F(Transacted, AnAsideHeldOpenDuringTheUndoIsToldAndFinishedLater) {
+    AddPackageFile(setup.path, "Data\\big.dat", 128u << 20);
+    AddPackageFile(setup.path, "Data\\last.dat", 4096);
     std::string copy = PrepareCopy("HeldAside");
     std::string config = copy + "\\Resource\\DemoPack.cfg";
     TreeBytes before = TreeOf(copy);
-    // Held without sharing, the file cannot take the new one's place, nor
-    // lose the second name it was given to be kept aside.
-    HANDLE held = HoldWithoutSharing(config);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    // The last package file held fails the run once the old configuration is kept aside.
+    HANDLE failing = HoldWithoutSharing(setup / "Source\\PACK\\Data\\last.dat");
+    ASSERT_NE(failing, INVALID_HANDLE_VALUE);
     BeginInstall(process, setup.path);
+    HANDLE held = INVALID_HANDLE_VALUE;
+    ASSERT_TRUE(WaitClosely([&] {
+        held = HoldWithoutSharing(config + ".setup-old");
+        return held != INVALID_HANDLE_VALUE;
+    }));
     BoxSeen notBack = AnswerBox(process.pid(), IDOK);
     EXPECT_EQ(notBack.text.rfind(std::string(NotPutBackText) + "\r\n\r\n" + copy + "\\Resource\\DemoPack.cfg", 0), 0u)
         << notBack.text;
@@ -677,8 +683,8 @@ TEST_F(Transacted, AnAsideHeldOpenDuringTheUndoIsToldAndFinishedLater) {
     AnswerBox(process.pid(), IDNO);
     EXPECT_EQ(process.waitExit(), 0);
     CloseHandle(held);
+    CloseHandle(failing);
     EXPECT_TRUE(PathExists(copy + "\\Setup.journal"));
-    EXPECT_EQ(ReadBytes(config), before["Resource\\DemoPack.cfg"]);
 
     SetupProcess next;
     BeginInstall(next, setup.path);
