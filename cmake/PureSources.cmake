@@ -15,6 +15,7 @@ set(PURE_SOURCES
     src/engine/failure_report.cpp
     src/engine/in_use_retry.cpp
     src/driver/handoff.cpp
+    src/driver/earlier_run_texts.cpp
     src/engine/install_files.cpp
     src/engine/install_journal.cpp
     src/engine/install_run.cpp
@@ -48,6 +49,7 @@ set(PURE_TESTS
     tests/discovery/found_copies_test.cpp
     tests/discovery/stamp_decision_test.cpp
     tests/driver/handoff_test.cpp
+    tests/driver/earlier_run_texts_test.cpp
     tests/lang/about_text_test.cpp
     tests/lang/catalogue_test.cpp
     tests/engine/uninstall_reference.cpp

@@ -48,9 +48,10 @@ TCopyRecord ReadCopyRecord(const std::string& recordPath) {
 // The root is asked first: its file would only wait for the same time-out.
 // A file that cannot be read right now (a scanner or a backup holding it) is
 // kept too: only a version read and found different makes a record stale.
-static bool IsStale(const TCopyRecord& record, RootReachability& roots) {
+static bool IsStale(const TCopyRecord& record, RootReachability& roots, const UnfinishedRunTest& unfinishedRun) {
     if (record.ExePatch.empty()) return true;
     if (!roots.IsReachable(record.ExePatch)) return false;
+    if (unfinishedRun && unfinishedRun(record.ExePatch)) return false;
     if (!FileIsPresent(record.ExePatch)) return true;
     std::string version;
     if (!ReadFileVersionNow(record.ExePatch, version)) return false;
@@ -98,7 +99,7 @@ void PruneCopyRecords(const std::string& exePath, const std::string& programName
 }
 
 void PruneCopyRecords(const std::string& exePath, const std::string& programName, const std::string& version,
-                      RootReachability& roots) {
+                      RootReachability& roots, const UnfinishedRunTest& unfinishedRun) {
     if (!RecordsKeyExists()) return;
     int count = ReadCopyCount();
     if (count <= 0) return;
@@ -111,7 +112,7 @@ void PruneCopyRecords(const std::string& exePath, const std::string& programName
     for (int i = 1; i <= count; ++i) {
         int slot = i - removed;
         TCopyRecord record = ReadCopyRecord(CopyRecordPath(slot));
-        if (IsStale(record, roots) || IsGivenRecord(record, exePath, programName, version)) {
+        if (IsStale(record, roots, unfinishedRun) || IsGivenRecord(record, exePath, programName, version)) {
             DeleteRegKey(HKEY_CURRENT_USER, CopyRecordPath(slot));
             for (int k = slot + 1; k <= count - removed; ++k) {
                 if (RegKeyExists(HKEY_CURRENT_USER, CopyRecordPath(k)))

@@ -2,6 +2,7 @@
 // under HKCU\Software\Torvane\QuillsetPatch, pruned, renumbered and walked here
 // (never added to).
 #pragma once
+#include <functional>
 #include <string>
 
 #include "base/files.h"
@@ -26,8 +27,12 @@ TCopyRecord ReadCopyRecord(const std::string& recordPath);
 // ignored), moves later records down to close the gaps, rewrites the count and
 // deletes the records key once no record is left.
 // `roots` answers for the drives and shares of the run, each asked once.
+// A copy that `unfinishedRun` names (its folder holds what an interrupted
+// install left) is never stale: its executable may be aside or of the
+// interrupted run's version, and its record is the way back to it.
+using UnfinishedRunTest = std::function<bool(const std::string& exePath)>;
 void PruneCopyRecords(const std::string& exePath, const std::string& programName, const std::string& version,
-                      RootReachability& roots);
+                      RootReachability& roots, const UnfinishedRunTest& unfinishedRun = nullptr);
 void PruneCopyRecords(const std::string& exePath, const std::string& programName, const std::string& version);
 // Copies the three values from one record key to another and deletes the source.
 void MoveCopyRecord(const std::string& source, const std::string& destination);

@@ -27,15 +27,17 @@ FoundCopyTable CollectCompatibleCopies(const std::string& setupFolder, const Pac
     return CollectCompatibleCopies(setupFolder, package, roots);
 }
 
-FoundCopyTable CollectCompatibleCopies(const std::string& setupFolder, const Package& package, RootReachability& roots) {
+FoundCopyTable CollectCompatibleCopies(const std::string& setupFolder, const Package& package, RootReachability& roots,
+                                       const UnfinishedRunTest& unfinishedRun) {
     FoundCopyTable table;
     int lastNumber = 0;
     std::string exePath;
     FindNextCopy(package.PackProgramName, lastNumber, exePath);
     while (!exePath.empty()) {
         // A kept record whose drive is away names no copy that can be installed into.
-        if (roots.IsReachable(exePath) && FileIsPresent(exePath) &&
-            IsVersionSupported(setupFolder, package, GetFileVersionString(exePath), exePath)) {
+        if (roots.IsReachable(exePath) &&
+            ((unfinishedRun && unfinishedRun(exePath)) ||
+             (FileIsPresent(exePath) && IsVersionSupported(setupFolder, package, GetFileVersionString(exePath), exePath)))) {
             if (table.FoundCopies[0].empty())
                 table.FoundCopies[0] = exePath;
             else if (exePath != table.FoundCopies[0])

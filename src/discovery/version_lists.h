@@ -6,6 +6,7 @@
 
 #include "base/files.h"
 #include "base/package.h"
+#include "discovery/copy_registry.h"
 #include "discovery/found_copies.h"
 
 // True when a copy whose executable has this file version fits the package.
@@ -16,5 +17,8 @@ bool IsVersionSupported(const std::string& setupFolder, const Package& package, 
 // Walks the copy records of the package's program: the first copy that fits
 // goes to slot 0, every further distinct one to AddFoundCopy.
 // A copy on a drive or share that `roots` finds away is passed over unasked.
-FoundCopyTable CollectCompatibleCopies(const std::string& setupFolder, const Package& package, RootReachability& roots);
+// A copy that `unfinishedRun` names is taken whatever its executable: what
+// the interrupted run left is settled before the executable is judged.
+FoundCopyTable CollectCompatibleCopies(const std::string& setupFolder, const Package& package, RootReachability& roots,
+                                       const UnfinishedRunTest& unfinishedRun = nullptr);
 FoundCopyTable CollectCompatibleCopies(const std::string& setupFolder, const Package& package);

@@ -12,6 +12,7 @@
 #include "discovery/stamp_decision.h"
 #include "discovery/version_lists.h"
 #include "driver/consent.h"
+#include "driver/earlier_run.h"
 #include "driver/elevation.h"
 #include "driver/failure_boxes.h"
 #include "driver/handoff.h"
@@ -41,6 +42,7 @@ struct SetupRun {
     std::string ChosenFolder;  // the target program's folder, once chosen (the wizard's pages set it)
     bool LaunchOnExit = false;
     RootReachability roots;  // the drives and shares the copy records name, each asked once
+    DiskFiles files;         // the disk the install run and its journal work on
 };
 
 // How the install of the chosen target ended: stopped before or on its page,
@@ -55,11 +57,15 @@ void InitStartupState(SetupRun& run) {
 // About page, copy stage and folder stage, walked forward on Next and back on
 // Back. False when the window was closed; otherwise ChosenFolder is the target folder.
 bool ChooseTarget(SetupRun& run, Wizard& wizard, bool& offerOtherCopies) {
+    // A copy an interrupted run left is kept and offered whatever its
+    // executable now is: that run is settled before the executable is judged.
+    auto unfinished = [&](const std::string& exePath) { return HasUnfinishedRun(run.files, ParentFolder(exePath)); };
+    wizard.UnfinishedRunIn = [&](const std::string& folder) { return HasUnfinishedRun(run.files, folder); };
     // Pruning the copy records is housekeeping nothing on the about page shows,
     // so it runs once that page is on the screen rather than before it.
     bool pruned = false;
     auto prune = [&] {
-        if (!pruned) PruneCopyRecords("", "", "", run.roots);
+        if (!pruned) PruneCopyRecords("", "", "", run.roots, unfinished);
         pruned = true;
     };
     enum Stage { About, Copies, Folder, StageCount };
@@ -69,7 +75,7 @@ bool ChooseTarget(SetupRun& run, Wizard& wizard, bool& offerOtherCopies) {
             case About: return wizard.ShowAboutPage(LoadAboutText(run.setupFolder, wizard.CurrentLanguage), prune);
             case Copies: {
                 std::optional<PageEnd> end =
-                    wizard.ShowCopyListPage(CollectCompatibleCopies(run.setupFolder, run.package, run.roots));
+                    wizard.ShowCopyListPage(CollectCompatibleCopies(run.setupFolder, run.package, run.roots, unfinished));
                 offerOtherCopies = end.has_value();
                 // Without a list no page ran, so the walk carries on the way it came.
                 return end.value_or(way);
@@ -143,29 +149,27 @@ void AskClosingQuestions(SetupRun& run, bool offerOtherCopies) {
 // From settling what an earlier run left to the install page's end, for the
 // chosen target: also all an elevated copy does.
 InstallEnd InstallIntoChosenTarget(SetupRun& run, Wizard& wizard) {
-    DiskFiles files;
-    // What an earlier run left unfinished in this target is settled first:
-    // undone, or its clean-up finished. One that cannot be settled now (a
-    // file in use) is not installed over.
-    if (RecoverTarget(files, run.ChosenFolder).outcome >= Recovery::Stuck) {
-        ShowMessageBox(run.texts.MsgInstallFailed, run.texts.CapMessage, MB_SYSTEMMODAL | MB_ICONERROR);
-        return InstallEnd::Stopped;
-    }
     AnnounceTargetFolder(run, wizard);
     if (!WaitWhileTargetRuns(run, wizard)) return InstallEnd::Stopped;
+    // What an earlier run left in this copy is settled first, with the user's
+    // yes; only then is its executable judged (the run may have replaced it).
+    if (!SettleEarlierRun(wizard, run.texts, run.files, run.ChosenFolder)) return InstallEnd::Stopped;
+    if (wizard.WindowClosed || !wizard.AcceptsTarget(run.ChosenFolder)) return InstallEnd::Stopped;
     if (!StampsAllowInstall(run)) return InstallEnd::Stopped;
     // Exit stays usable behind the owner-less boxes above; once confirmed, nothing is installed.
     if (wizard.WindowClosed) return InstallEnd::Stopped;
     if (!EnoughSpaceForRun(run.texts, run.setupFolder, run.ChosenFolder, run.package)) return InstallEnd::Stopped;
     // A file another program holds gets a Retry before the run fails on it.
-    InUseRetry disk(files, files, [] { return GetLastError(); },
+    InUseRetry disk(run.files, run.files, [] { return GetLastError(); },
                     [&](const std::string& path) { return AskRetryFileInUse(run.texts, run.ChosenFolder, path); });
     InstallOutcome outcome = InstallOutcome::Abandoned;
     InstallFailure failure;
     bool finished = wizard.ShowInstallPage(
         [&](InstallProgress& progress) {
+            TransactedRun report;
             outcome = RunTransactedInstall(run.setupFolder, run.ChosenFolder, run.package, disk, disk, progress,
-                                           nullptr, &failure);
+                                           &report, &failure);
+            if (outcome == InstallOutcome::Failed) TellUndoNotFinished(wizard, run.texts, report.undo);
             return outcome;
         },
         [&] { return InstallFailureDetails(run.texts, run.ChosenFolder, failure, disk.lastRefusal()); });

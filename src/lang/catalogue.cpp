@@ -49,6 +49,19 @@ void SetRussianTexts(Catalogue& texts, const std::string& programName, bool lang
                             "Запустите программу установки от имени администратора или выберите другую копию:";
     texts.MsgNeedsAdmin = "Для установки пакета в эту копию программы нужны права администратора. "
                           "Ничего не изменено. Папка копии:";
+    texts.MsgInterruptedUndo = "Установка пакета %s в эту копию программы была прервана и не закончена. Программа "
+                               "установки вернёт изменённые ею файлы в прежний вид. Продолжить?";
+    texts.MsgInterruptedFinish = "Установка пакета %s в эту копию программы была прервана, когда все её файлы уже "
+                                 "были на месте. Программа установки закончит её, удалив сохранённые старые файлы. "
+                                 "Продолжить?";
+    texts.MsgInterruptionSettled = "После прерванной установки пакета %s копия программы приведена в порядок.";
+    texts.MsgLeftAsChanged = "Эти файлы изменены после прерванной установки и оставлены как есть:";
+    texts.MsgJournalNotVouched = "В этой копии программы найдена запись о прерванной установке, за которую программа "
+                                 "установки не может поручиться. Ничего не изменено, и пакет не будет установлен, "
+                                 "пока эта запись там:";
+    texts.MsgCopyBusy = "С этой копией программы сейчас работает другая программа установки. Ничего не изменено.";
+    texts.MsgFileNotPutBack = "Не удалось вернуть на место файл, изменённый установкой. Копия программы пока оставлена "
+                              "как есть; запустите программу установки ещё раз, когда файл освободится:";
 }
 
 // The optional texts for a language file that does not supply them.
@@ -62,6 +75,20 @@ static void SetEnglishOptionalTexts(Catalogue& texts) {
                             "Run setup as an administrator or choose another copy:";
     texts.MsgNeedsAdmin = "Installing the package into this copy of the program needs an administrator's rights. "
                           "Nothing was changed. The copy's folder:";
+    texts.MsgInterruptedUndo = "An installation of package %s into this copy of the program was interrupted before "
+                               "it finished. Setup will put back the files it changed. Continue?";
+    texts.MsgInterruptedFinish = "An installation of package %s into this copy of the program was interrupted after "
+                                 "all its files were in place. Setup will finish it by removing the old files it "
+                                 "kept. Continue?";
+    texts.MsgInterruptionSettled = "This copy of the program has been put in order after the interrupted "
+                                   "installation of package %s.";
+    texts.MsgLeftAsChanged = "These files were changed after the interrupted installation and were left as they are:";
+    texts.MsgJournalNotVouched = "Setup found a record of an interrupted installation in this copy of the program "
+                                 "that it cannot vouch for. Nothing was changed, and nothing will be installed while "
+                                 "that record is there:";
+    texts.MsgCopyBusy = "Another setup is working on this copy of the program. Nothing was changed.";
+    texts.MsgFileNotPutBack = "A file changed by the installation could not be put back. The copy of the program is "
+                              "left as it is for now; start setup again once the file is free:";
 }
 
 namespace {
@@ -116,6 +143,14 @@ const MessageLine MessageLines[] = {
     {&Catalogue::MsgDiskSpace, nullptr, "", "", Plain},       // 32
     {&Catalogue::MsgAccessDenied, nullptr, "", "", Plain},    // 33
     {&Catalogue::MsgNeedsAdmin, nullptr, "", "", Plain},      // 34
+    // An interrupted run; the templates are filled with the package when shown.
+    {&Catalogue::MsgInterruptedUndo, nullptr, "", "", Plain},
+    {&Catalogue::MsgInterruptedFinish, nullptr, "", "", Plain},
+    {&Catalogue::MsgInterruptionSettled, nullptr, "", "", Plain},
+    {&Catalogue::MsgLeftAsChanged, nullptr, "", "", Plain},
+    {&Catalogue::MsgJournalNotVouched, nullptr, "", "", Plain},
+    {&Catalogue::MsgCopyBusy, nullptr, "", "", Plain},
+    {&Catalogue::MsgFileNotPutBack, nullptr, "", "", Plain},
 };
 constexpr int AllMessageLines = static_cast<int>(sizeof MessageLines / sizeof MessageLines[0]);
 static_assert(AllMessageLines >= LanguageMessageLines);

@@ -39,6 +39,16 @@ struct Catalogue {
     std::string MsgAccessDenied;
     // The consent prompt refused: this copy needs an administrator (the folder below).
     std::string MsgNeedsAdmin;
+    // An install run interrupted in the chosen copy: the two questions (a
+    // template with the package and version at %s), the outcome (the same),
+    // and what stops it from being settled.
+    std::string MsgInterruptedUndo;
+    std::string MsgInterruptedFinish;
+    std::string MsgInterruptionSettled;
+    std::string MsgLeftAsChanged;
+    std::string MsgJournalNotVouched;
+    std::string MsgCopyBusy;
+    std::string MsgFileNotPutBack;
 };
 
 constexpr int LanguageMessageLines = 29;  // message lines every language file has

@@ -1,5 +1,6 @@
 #include "ui/wizard.h"
 
+#include "base/files.h"
 #include "base/paths.h"
 #include "discovery/file_version.h"
 #include "discovery/find_exe.h"
@@ -271,19 +272,34 @@ std::optional<PageEnd> Wizard::ShowCopyListPage(const FoundCopyTable& copies) {
 }
 
 // The target folder for a folder picked by hand, or "" after telling the user
-// why it does not do.
+// why it does not do. A folder with an interrupted run in it, nearer than the
+// first that holds the executable, is taken as it is.
 std::string Wizard::CheckPickedFolder(const std::string& picked) {
+    for (const auto& candidate : FolderAndAncestors(picked, 4)) {
+        // An empty parent would send the test to the current drive's root.
+        if (candidate.empty()) continue;
+        if (UnfinishedRunIn && UnfinishedRunIn(candidate)) return candidate;
+        if (FileIsPresent(JoinPath(candidate, package_.PackExeName))) break;
+    }
     std::string folder = FindExeFolder(picked, package_.PackExeName);
     if (folder.empty()) {
         ShowOwnedBox(texts_.MsgNotInFolder, texts_.CapWarning, MB_SYSTEMMODAL | MB_ICONWARNING | MB_OK);
         return "";
     }
+    return AcceptsTarget(folder) ? folder : "";
+}
+
+bool Wizard::AcceptsTarget(const std::string& folder) {
     std::string exe = JoinPath(folder, package_.PackExeName);
+    if (!FileIsPresent(exe)) {
+        ShowOwnedBox(texts_.MsgNotInFolder, texts_.CapWarning, MB_SYSTEMMODAL | MB_ICONWARNING | MB_OK);
+        return false;
+    }
     if (!IsVersionSupported(setupFolder_, package_, GetFileVersionString(exe), exe)) {
         ShowOwnedBox(texts_.MsgIncompatibleVersion, texts_.CapWarning, MB_SYSTEMMODAL | MB_ICONWARNING | MB_OK);
-        return "";
+        return false;
     }
-    return folder;
+    return true;
 }
 
 PageEnd Wizard::ShowFolderPage() {
@@ -330,6 +346,10 @@ bool Wizard::ShowInstallPage(const std::function<InstallOutcome(InstallProgress&
     progress->FinishProgressSteps();
     if (outcome == InstallOutcome::Installed) {
         ShowMessageBox(texts_.MsgInstallOk, texts_.CapMessage, MB_SYSTEMMODAL | MB_ICONINFORMATION);
+    } else if (outcome == InstallOutcome::Busy) {
+        // Another setup took the copy after this one looked: nothing was changed.
+        ShowMessageBox(texts_.MsgCopyBusy + "\r\n\r\n" + ChosenFolder, texts_.CapWarning,
+                       MB_SYSTEMMODAL | MB_ICONWARNING);
     } else {
         ShowMessageBox(texts_.MsgInstallFailed + (failureDetails ? failureDetails() : ""), texts_.CapMessage,
                        MB_SYSTEMMODAL | MB_ICONERROR);

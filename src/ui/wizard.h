@@ -68,12 +68,20 @@ public:
     // Ends the window as a confirmed Exit does, for boxes that follow alone.
     void CloseWindow();
 
+    // True when the target folder's executable is there and of a version the
+    // package fits; otherwise tells the user which (owned warning) and is false.
+    bool AcceptsTarget(const std::string& folder);
+
     // A box owned by the main window (system-modal, like every box).
     int ShowOwnedBox(const std::string& text, const std::string& caption, UINT flags);
 
     // What the pages leave for the driver.
     bool WindowClosed = false;  // the window is gone: every stage ends at once
     std::string CurrentLanguage;
+    // Whether a folder holds what an interrupted run left; such a folder picked
+    // by hand is taken before its executable is judged (the driver settles the
+    // run first, then asks AcceptsTarget).
+    std::function<bool(const std::string& folder)> UnfinishedRunIn;
 
     // The window's own events, from its procedure.
     void OnDestroy();

@@ -178,3 +178,33 @@ TEST_F(CollectTest, UnfitCopiesAndOtherProgramsAreSkipped) {
 }
 
 }  // namespace
+
+// A copy an interrupted run left behind: its executable gone aside, or of the
+// version the run brought. Its record survives the pruning and the copy is
+// offered, so the interrupted run can be settled; no other copy gains by it.
+TEST_F(CollectTest, ACopyWithAnUnfinishedRunIsKeptAndOfferedWhateverItsExecutable) {
+    std::string fit = InstallTargetCopy("target_v1", copies / "fit");
+    std::string other = InstallTargetCopy("target_v2", copies / "other");
+    std::string aside = copies / "aside\\Quill.exe";
+    std::string replaced = InstallTargetCopy("target_v2", copies / "replaced");
+    WriteCopyRecords({
+        {aside, "1.2.3.4", "Quillset"},
+        {other, "1.2.3.4", "Quillset"},
+        {fit, "1.2.3.4", "Quillset"},
+        {replaced, "1.2.3.4", "Quillset"},
+    });
+    std::vector<std::string> asked;
+    auto unfinished = [&](const std::string& exe) {
+        asked.push_back(exe);
+        return exe == aside || exe == replaced;
+    };
+    RootReachability roots;
+    PruneCopyRecords("", "", "", roots, unfinished);
+    EXPECT_EQ(ReadCopyCount(), 3) << "only the copy of another version with no unfinished run goes";
+    found = CollectCompatibleCopies(setup.path, QuillPackage(), roots, unfinished);
+    EXPECT_EQ(Listed(), (std::vector<std::string>{aside, fit, replaced}));
+
+    // Without the test the same records are pruned as before.
+    PruneCopyRecords("", "", "", roots);
+    EXPECT_EQ(ReadCopyCount(), 1);
+}

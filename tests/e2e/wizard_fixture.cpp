@@ -170,7 +170,7 @@ void WizardRun::CancelAtReinstallQuestion() {
     EXPECT_EQ(process.waitExit(), 0);
 }
 
-void WizardRun::BeginInstall(SetupProcess& run, const std::string& setupFolder, bool reinstall) {
+void WizardRun::BeginInstall(SetupProcess& run, const std::string& setupFolder, bool reinstall, bool settle) {
     StartSetup(run, setupFolder);
     main = WaitForTopWindow(run.pid(), "myWindow");
     ASSERT_NE(main, nullptr);
@@ -180,16 +180,20 @@ void WizardRun::BeginInstall(SetupProcess& run, const std::string& setupFolder, 
     ASSERT_NE(found, nullptr);
     PressDialogButton(found, IDOK);
     ASSERT_TRUE(WaitGone(found));
+    if (settle) {
+        EXPECT_EQ(AnswerBox(run.pid(), IDYES).caption, "Подтверждение...");
+        EXPECT_EQ(AnswerBox(run.pid(), IDOK).caption, "Сообщение...");
+    }
     if (reinstall) AnswerBox(run.pid(), IDOK);
 }
 
-std::string WizardRun::InstallAndFinish(bool reinstall) {
-    BeginInstall(process, setup.path, reinstall);
+std::string WizardRun::InstallAndFinish(bool reinstall, bool settle) {
+    BeginInstall(process, setup.path, reinstall, settle);
     return FinishFromResultBox();
 }
 
-std::string WizardRun::InstallCancellingFileInUse(bool reinstall) {
-    BeginInstall(process, setup.path, reinstall);
+std::string WizardRun::InstallCancellingFileInUse(bool reinstall, bool settle) {
+    BeginInstall(process, setup.path, reinstall, settle);
     BoxSeen inUse = AnswerBox(process.pid(), IDCANCEL);
     EXPECT_EQ(FirstLine(inUse.text), FileInUseText) << inUse.text;
     return FinishFromResultBox();

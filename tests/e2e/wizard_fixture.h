@@ -63,16 +63,17 @@ protected:
     // Ends a run at the reinstall question by cancelling it.
     void CancelAtReinstallQuestion();
     // Starts setup.exe in the setup folder and takes it past the about page and
-    // the folder-found box of a single recorded copy (and, with `reinstall`,
-    // past the reinstall question): the install begins.
-    void BeginInstall(SetupProcess& run, const std::string& setupFolder, bool reinstall = false);
+    // the folder-found box of a single recorded copy (with `settle`, past the
+    // question about an interrupted run, answered Yes, and the box after it;
+    // with `reinstall`, past the reinstall question): the install begins.
+    void BeginInstall(SetupProcess& run, const std::string& setupFolder, bool reinstall = false, bool settle = false);
     // A whole run into the one recorded copy; returns the result box's text.
-    std::string InstallAndFinish(bool reinstall = false);
+    std::string InstallAndFinish(bool reinstall = false, bool settle = false);
     // From the result box on: answers it, confirms Exit, expects the launch
     // question next (no other-copies notice) and answers No; returns the result's text.
     std::string FinishFromResultBox();
     // The same run with a file in use: its box answered with Cancel, then as above.
-    std::string InstallCancellingFileInUse(bool reinstall = false);
+    std::string InstallCancellingFileInUse(bool reinstall = false, bool settle = false);
 };
 
 std::string PackageFolder(const std::string& copy);
