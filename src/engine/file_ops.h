@@ -14,7 +14,8 @@
 bool CopyPackageFile(const std::string& source, const std::string& destination,
                      const std::function<bool()>& keepGoing = nullptr, long long sourceSize = -1);
 
-// The source's bytes, last-write time and attributes in a new destination,
+// The source's bytes, last-write time and attributes (less read-only, so the
+// next update can replace the file) in a new destination,
 // written with its own loop and flushed on its handle as it goes and at its
 // end: on the disk when it returns true. `keepGoing` as above; a copy that
 // fails or is cancelled leaves no destination.

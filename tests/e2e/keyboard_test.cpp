@@ -31,12 +31,14 @@ protected:
     // Each way of leaving asks first; No keeps the page.
     void ExpectExitQuestion(const char* key, const std::function<void()>& press, const std::string& question) {
         step = key;
-        HWND focused = FocusedWindow(main);
         press();
         EXPECT_EQ(AnswerBoxByKey(process.pid(), 1).text, question) << key;
         EXPECT_TRUE(process.running());
         // The next key goes to the window, not to the box still closing.
-        EXPECT_TRUE(WaitForFocus(focused)) << "the focus comes back after the question";
+        EXPECT_TRUE(WaitFor([&] {
+            HWND focus = FocusedWindow(main);
+            return focus == main || IsChild(main, focus);
+        })) << "the focus comes back after the question";
     }
 };
 

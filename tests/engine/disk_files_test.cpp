@@ -225,7 +225,7 @@ TEST(DiskSteps, LinkThenReplaceKeepsTheOldFileAsideAndTheIdentityFollows) {
     CloseHandle(held);
 }
 
-TEST(DiskSteps, DurableCopyKeepsBytesTimeAndAttributes) {
+TEST(DiskSteps, DurableCopyKeepsBytesAndTimeButNotReadOnly) {
     ScratchDir folder;
     std::string big(3u << 20, 'x');
     big[12345] = 'y';
@@ -235,7 +235,8 @@ TEST(DiskSteps, DurableCopyKeepsBytesTimeAndAttributes) {
     ASSERT_TRUE(CopyFileDurably(folder / "big.bin", folder / "copy.bin", [&] { return ++calls > 0; }));
     EXPECT_EQ(ReadBytes(folder / "copy.bin"), big);
     EXPECT_GE(calls, 3) << "the window is let live between pieces";
-    EXPECT_TRUE(GetFileAttributesA((folder / "copy.bin").c_str()) & FILE_ATTRIBUTE_READONLY);
+    EXPECT_FALSE(GetFileAttributesA((folder / "copy.bin").c_str()) & FILE_ATTRIBUTE_READONLY)
+        << "an installed file must stay replaceable by the next update";
     EXPECT_FALSE(CopyFileDurably(folder / "big.bin", folder / "stopped.bin", [] { return false; }));
     EXPECT_FALSE(PathExists(folder / "stopped.bin")) << "a cancelled copy leaves nothing";
     SetFileAttributesA((folder / "big.bin").c_str(), FILE_ATTRIBUTE_NORMAL);
