@@ -15,12 +15,19 @@ InUseRetry::InUseRetry(InstallFiles& files, JournalDisk& disk, std::function<uns
                        AskRetryFile ask)
     : files_(files), disk_(disk), lastError_(std::move(lastError)), ask_(std::move(ask)) {}
 
+bool InUseRetry::AskAgain(const std::string& path) {
+    if (declined_ || !ask_) return false;
+    if (ask_(path)) return true;
+    declined_ = true;  // the run fails now: its undo asks nothing more
+    return false;
+}
+
 bool InUseRetry::Retried(const std::string& path, const std::function<bool()>& step) {
     for (;;) {
         if (step()) return true;
         unsigned long code = lastError_ ? lastError_() : 0;
         refusal_ = {path, "", code};
-        if (!IsFileInUseCode(code) || !ask_ || !ask_(path)) return false;
+        if (!IsFileInUseCode(code) || !AskAgain(path)) return false;
     }
 }
 
@@ -31,7 +38,7 @@ auto InUseRetry::RetriedThrowing(Step step) -> decltype(step()) {
             return step();
         } catch (const FileError& error) {
             refusal_ = {KnownName(error.path), error.reason, error.code};
-            if (!IsFileInUseCode(error.code) || !ask_ || !ask_(refusal_.path)) throw;
+            if (!IsFileInUseCode(error.code) || !AskAgain(refusal_.path)) throw;
         }
     }
 }

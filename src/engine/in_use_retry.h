@@ -1,6 +1,7 @@
 // The install run's disk with a second chance for a file in use: a step the
 // system refuses because another program holds the file asks the user (through
-// a callback: the engine shows nothing) and is taken again on Retry. Every
+// a callback: the engine shows nothing) and is taken again on Retry; after a
+// Cancel the run fails and nothing more is asked, its undo included. Every
 // refusal is remembered, so a failed run can say which file and why. Pure.
 #pragma once
 #include <functional>
@@ -55,6 +56,8 @@ public:
     std::string FoldCase(const std::string& path) override { return disk_.FoldCase(path); }
 
 private:
+    // Asks the user about `path`; after one Cancel, never again in this run.
+    bool AskAgain(const std::string& path);
     // Takes the step until it succeeds, or it is refused for another reason,
     // or the user declines to try again.
     bool Retried(const std::string& path, const std::function<bool()>& step);
@@ -66,4 +69,5 @@ private:
     std::function<unsigned long()> lastError_;
     AskRetryFile ask_;
     InstallFailure refusal_;
+    bool declined_ = false;
 };

@@ -241,7 +241,8 @@ TEST_F(Transacted, ClosingTheWindowDuringTheCopiesAbandonsTheRun) {
     AddPackageFile(setup.path, "Data\\big.dat", 256u << 20);
     TreeBytes before = TreeOf(copy);
     BeginInstall(process, setup.path);
-    std::string partial = PackageFolder(copy) + "\\Data\\big.dat";
+    // The copy is written beside its destination until it is whole.
+    std::string partial = PackageFolder(copy) + "\\Data\\big.dat.setup-tmp";
     ASSERT_TRUE(WaitClosely([&] { return PathExists(partial); }));
     PostMessageA(main, WM_CLOSE, 0, 0);  // the close box
     BoxSeen confirmation = AnswerBox(process.pid(), IDYES);
@@ -401,18 +402,24 @@ TEST_F(Transacted, KillsAreFinishedByTheNextRun) {
 // changes nothing; the first installs as if alone.
 TEST_F(Transacted, ASecondSetupOnTheSameCopySaysSoAndChangesNothing) {
     std::string copy = PrepareCopy("Shared");
-    AddPackageFile(setup.path, "Data\\big.dat", 256u << 20);
     std::string secondFolder = OwnSetupFolder("SecondSetup");
+    // The first run waits at the box for its record in use, its journal held.
+    HANDLE record = HoldWithoutSharing(copy + "\\Resource\\Uninstall.ini");
+    ASSERT_NE(record, INVALID_HANDLE_VALUE);
     BeginInstall(process, setup.path);
     HWND first = main;
-    ASSERT_TRUE(WaitClosely([&] { return PathExists(PackageFolder(copy) + "\\Data"); }));
+    HWND inUse = WaitForTextBox(process.pid());
+    ASSERT_NE(inUse, nullptr);
+    EXPECT_EQ(FirstLine(MessageBoxText(inUse)), FileInUseText);
 
     SetupProcess second;
     BeginInstall(second, secondFolder);
     BoxSeen busy = AnswerBox(second.pid(), IDOK);
     EXPECT_EQ(busy.text, std::string(CopyBusyText) + "\r\n\r\n" + copy);
     EXPECT_EQ(second.waitExit(), 0);
-    EXPECT_TRUE(WaitForTextBox(process.pid(), 0) == nullptr) << "the first run was still at work";
+    CloseHandle(record);
+    PressDialogButton(inUse, IDRETRY);
+    ASSERT_TRUE(WaitGone(inUse));
 
     main = first;
     EXPECT_EQ(AnswerBox(process.pid(), IDOK).text, InstallOkText);
@@ -557,7 +564,7 @@ TEST_F(Transacted, NamesDifferingOnlyInCyrillicCaseAreOneFile) {
     AddPackageFile(setup.path, "Data\\last.dat", 4096);
     HANDLE held = HoldWithoutSharing(setup / "Source\\PACK\\Data\\last.dat");
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    ExpectFailureLeavesTheTarget(copy);
+    ExpectFailureLeavesTheTarget(copy, true);
     CloseHandle(held);
 
     TreeBytes before = TreeOf(copy);
@@ -691,6 +698,7 @@ TEST_F(Transacted, AnAsideHeldOpenDuringTheUndoIsToldAndFinishedLater) {
         held = HoldWithoutSharing(config + ".setup-old");
         return held != INVALID_HANDLE_VALUE;
     }));
+    EXPECT_EQ(FirstLine(AnswerBox(process.pid(), IDCANCEL).text), FileInUseText) << "the held package file";
     BoxSeen notBack = AnswerBox(process.pid(), IDOK);
     EXPECT_EQ(notBack.text.rfind(std::string(NotPutBackText) + "\r\n\r\n" + copy + "\\Resource\\DemoPack.cfg", 0), 0u)
         << notBack.text;

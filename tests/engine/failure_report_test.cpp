@@ -76,6 +76,11 @@ TEST_F(InUse, CancelFailsTheRunWithTheTargetAsBeforeAndNamesTheFile) {
     EXPECT_EQ(Run(retry), InstallOutcome::Failed);
     EXPECT_EQ(asked.size(), 1u) << "one box per refusal, no loop without the user";
     EXPECT_EQ(disk.files, before);
+    InUseRetry again = Retry();
+    again.Erase(held);
+    EXPECT_EQ(asked.size(), 2u);
+    again.Erase(held);
+    EXPECT_EQ(asked.size(), 2u) << "after a Cancel the run's undo asks nothing more";
     InstallFailure told = WithRefusalCode(failure, retry.lastRefusal());
     EXPECT_EQ(told.path, held);
     EXPECT_EQ(told.code, SharingViolation);
