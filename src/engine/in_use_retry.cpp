@@ -26,7 +26,8 @@ bool InUseRetry::Retried(const std::string& path, const std::function<bool()>& s
     for (;;) {
         if (step()) return true;
         unsigned long code = lastError_ ? lastError_() : 0;
-        refusal_ = {path, "", code};
+        // What failed the run is the refusal the user declined, not its undo's.
+        if (!declined_) refusal_ = {path, "", code};
         if (!IsFileInUseCode(code) || !AskAgain(path)) return false;
     }
 }
@@ -37,8 +38,8 @@ auto InUseRetry::RetriedThrowing(Step step) -> decltype(step()) {
         try {
             return step();
         } catch (const FileError& error) {
-            refusal_ = {KnownName(error.path), error.reason, error.code};
-            if (!IsFileInUseCode(error.code) || !AskAgain(refusal_.path)) throw;
+            if (!declined_) refusal_ = {KnownName(error.path), error.reason, error.code};
+            if (!IsFileInUseCode(error.code) || !AskAgain(KnownName(error.path))) throw;
         }
     }
 }
