@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "base/text_lines.h"
 #include "engine/install_run.h"
 #include "engine/memory_files.h"
