@@ -33,6 +33,8 @@ bool SameLead(const FileIdentity& a, const FileIdentity& b) {
 std::vector<JournalEntry> LinksOnTheWay(JournalDisk& disk, const std::string& target, const std::string& folder,
                                         std::set<std::string>& seen) {
     std::vector<JournalEntry> links;
+    // Most files go to a folder met before, whose way down was looked at with it.
+    if (seen.count(disk.FoldCase(folder))) return links;
     for (const std::string& level : Levels(RelativeFolder(target, folder))) {
         std::string path = JoinPath(target, level);
         if (!seen.insert(disk.FoldCase(path)).second) continue;
