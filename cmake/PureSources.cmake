@@ -13,6 +13,7 @@ set(PURE_SOURCES
     src/discovery/stamp_decision.cpp
     src/discovery/version_match.cpp
     src/engine/failure_report.cpp
+    src/engine/folder_links.cpp
     src/engine/in_use_retry.cpp
     src/driver/handoff.cpp
     src/driver/earlier_run_texts.cpp
@@ -58,6 +59,7 @@ set(PURE_TESTS
     tests/engine/install_run_test.cpp
     tests/engine/install_journal_test.cpp
     tests/engine/failure_report_test.cpp
+    tests/engine/folder_links_test.cpp
     tests/engine/memory_files.cpp
     tests/packcheck/diff_apply.cpp
     tests/packcheck/dry_run_test.cpp

@@ -22,6 +22,11 @@ EarlierRunBox NotVouched(const Catalogue& texts, const std::string& where, const
     return {text, texts.CapWarning, BoxKind::Warning};
 }
 
+// A folder link that leads elsewhere than it did: the link, and nothing done through it.
+EarlierRunBox LinkMoved(const Catalogue& texts, const std::string& link) {
+    return {texts.MsgLinkMoved + Gap + link, texts.CapWarning, BoxKind::Warning};
+}
+
 }  // namespace
 
 std::optional<EarlierRunBox> FindingBox(const Catalogue& texts, const JournalFinding& finding,
@@ -31,6 +36,7 @@ std::optional<EarlierRunBox> FindingBox(const Catalogue& texts, const JournalFin
         case JournalState::Busy: return EarlierRunBox{texts.MsgCopyBusy + Gap + target, texts.CapWarning, BoxKind::Warning};
         case JournalState::Damaged:
         case JournalState::Untrusted: return NotVouched(texts, finding.journalPath, finding.reason);
+        case JournalState::LinkMoved: return LinkMoved(texts, finding.reason);
         case JournalState::Unfinished:
         case JournalState::Committed: break;
     }
@@ -42,12 +48,14 @@ std::optional<EarlierRunBox> FindingBox(const Catalogue& texts, const JournalFin
 }
 
 bool RecoveryGotThrough(const RecoveryReport& report) {
-    return report.outcome != Recovery::Stuck && report.outcome != Recovery::Refused;
+    return report.outcome != Recovery::Stuck && report.outcome != Recovery::Refused &&
+           report.outcome != Recovery::LinkMoved;
 }
 
 EarlierRunBox SettledBox(const Catalogue& texts, const JournalFinding& finding, const RecoveryReport& report,
                          const std::string& systemText) {
     if (report.outcome == Recovery::Refused) return NotVouched(texts, finding.journalPath, report.file);
+    if (report.outcome == Recovery::LinkMoved) return LinkMoved(texts, report.file);
     if (report.outcome == Recovery::Stuck) {
         std::string text = texts.MsgFileNotPutBack + Gap + report.file;
         if (!systemText.empty()) text += Line + systemText;

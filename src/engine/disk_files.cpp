@@ -71,6 +71,26 @@ FileIdentity DiskFiles::Identify(const std::string& path) {
     return identity;
 }
 
+bool DiskFiles::FolderLinkAt(const std::string& folder, FileIdentity& leadsTo) {
+    leadsTo = FileIdentity{};
+    // The link itself shows the attribute; Wine shows it for a Unix symbolic link too.
+    DWORD attributes = PathAttributes(folder);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return false;
+    // Opened through the link: the folder it leads to now.
+    FileHandle reached(OpenFilePath(folder, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (reached.valid() && GetFileInformationByHandle(reached.get(), &info)) {
+        leadsTo.size = 0;
+        leadsTo.volume = info.dwVolumeSerialNumber;
+        leadsTo.index = (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+        leadsTo.hasIndex = true;
+    }
+    return true;
+}
+
 bool DiskFiles::Link(const std::string& existing, const std::string& link) {
     // A file held open without leave to delete it cannot be replaced either:
     // no second name for it, so nothing is left to undo.

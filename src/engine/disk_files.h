@@ -40,6 +40,7 @@ public:
     bool WriteRunRecord(const std::string& target, const std::string& bytes) override;
     std::string ReadRunRecord(const std::string& target) override;
     bool EraseRunRecord(const std::string& target) override;
+    bool FolderLinkAt(const std::string& folder, FileIdentity& leadsTo) override;
     unsigned long long RandomNumber() override;
     std::string LocalTimeNow() override;
     std::string FoldCase(const std::string& path) override;

@@ -51,6 +51,9 @@ public:
     }
     std::string ReadRunRecord(const std::string& target) override { return disk_.ReadRunRecord(target); }
     bool EraseRunRecord(const std::string& target) override { return disk_.EraseRunRecord(target); }
+    bool FolderLinkAt(const std::string& folder, FileIdentity& leadsTo) override {
+        return disk_.FolderLinkAt(folder, leadsTo);
+    }
     unsigned long long RandomNumber() override { return disk_.RandomNumber(); }
     std::string LocalTimeNow() override { return disk_.LocalTimeNow(); }
     std::string FoldCase(const std::string& path) override { return disk_.FoldCase(path); }

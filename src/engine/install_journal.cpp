@@ -7,6 +7,7 @@
 #include "base/failure.h"
 #include "base/package_layout.h"
 #include "base/paths.h"
+#include "engine/folder_links.h"
 #include "engine/script_safety.h"
 
 namespace {
@@ -98,6 +99,25 @@ bool ParseIdentity(std::string_view text, FileIdentity& id) {
     return !id.hasIndex || ParseHex(parts[3], id.index);
 }
 
+// Where a folder link led: "VOLUME,INDEX" in hex, "-" for nowhere.
+std::string FormatLead(const FileIdentity& id) {
+    return id.size < 0 ? "-" : Hex(id.volume, 8) + "," + Hex(id.index, 16);
+}
+
+bool ParseLead(std::string_view text, FileIdentity& id) {
+    id = FileIdentity{};
+    if (text == "-") return true;
+    unsigned long long volume = 0;
+    size_t comma = text.find(',');
+    if (comma == std::string_view::npos || comma > 8 || !ParseHex(text.substr(0, comma), volume) ||
+        !ParseHex(text.substr(comma + 1), id.index))
+        return false;
+    id.size = 0;
+    id.volume = static_cast<unsigned long>(volume);
+    id.hasIndex = true;
+    return true;
+}
+
 // An aside is its own file's path with the aside suffix and perhaps a number.
 bool AsideFits(const std::string& path, const std::string& aside) {
     std::string stem = path + AsideSuffix;
@@ -124,6 +144,9 @@ LineFit ReadEntry(std::string_view body, JournalEntry& entry) {
     } else if (f[0] == "done" && f.size() == 3) {
         entry.kind = JournalEntry::Kind::Done;
         if (!ParseIdentity(f[2], entry.identity)) return LineFit::Unknown;
+    } else if (f[0] == "link" && f.size() == 3) {
+        entry.kind = JournalEntry::Kind::Link;
+        if (!ParseLead(f[2], entry.identity)) return LineFit::Unknown;
     } else {
         return LineFit::Unknown;
     }
@@ -213,7 +236,8 @@ RecoveryReport UndoEntries(JournalDisk& disk, const std::string& target, const s
                 if (disk.EntryAt(path) == JournalDisk::Entry::Folder) disk.RemoveFolder(path);
                 break;
             case JournalEntry::Kind::Done:
-            case JournalEntry::Kind::Committed: break;
+            case JournalEntry::Kind::Committed:
+            case JournalEntry::Kind::Link: break;
         }
     }
     return report;
@@ -270,6 +294,13 @@ ParsedJournal Examine(JournalDisk& disk, const std::string& target) {
     if (!authentic) {
         parsed.state = JournalState::Untrusted;
         parsed.reason = "no run of this user on this folder wrote it";
+        return parsed;
+    }
+    // Every path is looked at before any step: nothing is done through a link that moved.
+    std::string link = LinkNotAsRecorded(disk, target, parsed.entries);
+    if (!link.empty()) {
+        parsed.state = JournalState::LinkMoved;
+        parsed.reason = link;
     }
     return parsed;
 }
@@ -333,6 +364,7 @@ std::string FormatJournalEntry(const JournalEntry& entry, unsigned long long non
         case JournalEntry::Kind::New: return SealJournalLine("new\t" + entry.path, nonce);
         case JournalEntry::Kind::Aside: return SealJournalLine("aside\t" + entry.path + "\t" + entry.aside, nonce);
         case JournalEntry::Kind::Done: return SealJournalLine("done\t" + entry.path + "\t" + FormatIdentity(entry.identity), nonce);
+        case JournalEntry::Kind::Link: return SealJournalLine("link\t" + entry.path + "\t" + FormatLead(entry.identity), nonce);
         case JournalEntry::Kind::Committed: break;
     }
     return SealJournalLine("committed", nonce);
@@ -410,6 +442,10 @@ RecoveryReport RecoverTarget(JournalDisk& disk, const std::string& target) {
         case JournalState::Damaged:
         case JournalState::Untrusted:
         case JournalState::Busy: report.outcome = Recovery::Refused; return report;
+        case JournalState::LinkMoved:
+            report.outcome = Recovery::LinkMoved;
+            report.file = parsed.reason;
+            return report;
         case JournalState::Unfinished: report = UndoEntries(disk, target, parsed.entries); break;
         case JournalState::Committed: report = RemoveAsides(disk, target, parsed.entries); break;
     }
@@ -488,6 +524,10 @@ void InstallTransaction::Log(const JournalEntry& entry) {
     announced_ = announced_ || entry.kind != JournalEntry::Kind::Done;
 }
 
+void InstallTransaction::CrossLinks(const std::string& folder) {
+    for (const auto& link : LinksOnTheWay(disk_, target_, folder, linksSeen_)) Log(link);
+}
+
 void InstallTransaction::Durable() {
     if (!announced_) return;
     announced_ = false;
@@ -500,6 +540,7 @@ void InstallTransaction::Durable() {
 }
 
 void InstallTransaction::AnnounceFolders(const std::string& folder) {
+    CrossLinks(folder);
     std::vector<std::string> missing;
     for (std::string level = folder; !folders_.count(Key(level)); level = FolderOf(level)) {
         JournalDisk::Entry entry = disk_.EntryAt(level);
@@ -552,6 +593,7 @@ void InstallTransaction::AnnounceFile(const std::string& path, bool withFolders)
     std::string key = Key(path);
     if (planned_.count(key)) return;
     std::string relative = Relative(path);
+    CrossLinks(FolderOf(path));
     switch (disk_.EntryAt(path)) {
         case JournalDisk::Entry::Folder:
         case JournalDisk::Entry::ReadOnlyFile: throw FileError(path, AccessDenied, AccessDeniedCode);
@@ -682,7 +724,9 @@ void InstallTransaction::Commit() {
     // Every file the run wrote was flushed as it was written: the mark may go.
     Log({JournalEntry::Kind::Committed, "", "", {}});
     Durable();
-    if (RemoveAsides(disk_, target_, entries_).outcome != Recovery::Stuck) {
+    // A link swapped during the run: the old files stay, and the next run says why.
+    if (LinkNotAsRecorded(disk_, target_, entries_).empty() &&
+        RemoveAsides(disk_, target_, entries_).outcome != Recovery::Stuck) {
         End();
     } else {
         open_ = false;
@@ -694,8 +738,14 @@ RecoveryReport InstallTransaction::Undo() {
     // Lines never flushed name changes never made.
     pending_.clear();
     announced_ = false;
-    RecoveryReport report = UndoEntries(disk_, target_, entries_);
-    if (report.outcome == Recovery::Stuck) {
+    RecoveryReport report;
+    report.file = LinkNotAsRecorded(disk_, target_, entries_);
+    if (!report.file.empty()) {
+        report.outcome = Recovery::LinkMoved;
+    } else {
+        report = UndoEntries(disk_, target_, entries_);
+    }
+    if (report.outcome == Recovery::Stuck || report.outcome == Recovery::LinkMoved) {
         open_ = false;
         disk_.CloseJournal();
     } else {

@@ -63,6 +63,11 @@ public:
     virtual std::string ReadRunRecord(const std::string& target) = 0;
     virtual bool EraseRunRecord(const std::string& target) = 0;
 
+    // True when `folder` itself is a link to a folder (a junction, symbolic
+    // link or mount point); `leadsTo` is then the identity of the folder
+    // reached through it: its volume and index, size -1 when it leads nowhere.
+    virtual bool FolderLinkAt(const std::string& folder, FileIdentity& leadsTo) = 0;
+
     // Eight random bytes for a run's nonce.
     virtual unsigned long long RandomNumber() = 0;
     // The local time now, "YYYY-MM-DD HH:MM".
@@ -77,13 +82,16 @@ struct JournalHeader {
     unsigned long long nonce = 0;
 };
 
-// One line of the journal: what a change did (written before the change), or
-// what a change left (Done, written after it).
+// One line of the journal: what a change did (written before the change),
+// what a change left (Done, written after it), or a folder link the run
+// crossed (Link, written before the first change below it).
 struct JournalEntry {
-    enum class Kind { Folder, New, Aside, Done, Committed } kind;
+    enum class Kind { Folder, New, Aside, Done, Committed, Link } kind;
     std::string path;   // relative to the target
     std::string aside;  // for Aside: where the old file went, relative to the target
-    FileIdentity identity{};  // for Done: the file the change left at `path` (size -1: none)
+    // For Done: the file the change left at `path` (size -1: none); for Link:
+    // the folder the link led to (volume and index; size -1: nowhere).
+    FileIdentity identity{};
 };
 
 // The journal's file in the target folder.
@@ -94,7 +102,9 @@ std::string FormatJournalEntry(const JournalEntry& entry, unsigned long long non
 // Any line's body sealed with its checksum and line end.
 std::string SealJournalLine(const std::string& body, unsigned long long nonce);
 
-enum class JournalState { None, Unfinished, Committed, Damaged, Untrusted, Busy };
+// LinkMoved: a folder on the way to a path the journal names is a link the
+// run did not cross, or no longer leads where it did.
+enum class JournalState { None, Unfinished, Committed, Damaged, Untrusted, Busy, LinkMoved };
 struct ParsedJournal {
     JournalState state = JournalState::None;  // Unfinished, Committed, Damaged or Untrusted
     JournalHeader header;
@@ -116,24 +126,27 @@ struct JournalFinding {
     JournalState state = JournalState::None;
     JournalHeader header;
     std::string journalPath;
-    std::string reason;
+    std::string reason;  // LinkMoved: the link's full path
 };
 // Looks only; changes nothing. Busy: another run holds it. Untrusted: this
-// user's record of the run is missing or does not match.
+// user's record of the run is missing or does not match. LinkMoved: nothing
+// may be done through the link named.
 JournalFinding InspectJournal(JournalDisk& disk, const std::string& target);
 
 // What the next run did with an earlier one.
-enum class Recovery { Clean, UndoneRun, FinishedCleanUp, Stuck, Refused };
+enum class Recovery { Clean, UndoneRun, FinishedCleanUp, Stuck, Refused, LinkMoved };
 struct RecoveryReport {
     Recovery outcome = Recovery::Clean;
-    std::string file;         // Stuck: the file a step could not put back
+    std::string file;         // Stuck: the file a step could not put back; LinkMoved: the link
     unsigned long error = 0;  // Stuck: the system's error code
     std::vector<std::string> leftAlone;  // files changed since the run, not touched
 };
 // Finishes what a killed run left in the target: undoes it, or, when it had
 // committed, removes the old files it kept. Refused: the journal is damaged,
-// not trusted or held by a run at work; nothing is done. Stuck: a step could
-// not be taken; the journal stays for the next try.
+// not trusted or held by a run at work; nothing is done. LinkMoved: a folder
+// link on the way is not the one the run crossed; nothing is done and the
+// journal stays. Stuck: a step could not be taken; the journal stays for the
+// next try.
 RecoveryReport RecoverTarget(JournalDisk& disk, const std::string& target);
 
 // The run's file work, journalled. Reads pass through; every write, copy,
@@ -156,7 +169,8 @@ public:
     void AnnounceRemoval(const std::string& path);
     // The point of no return: the mark is flushed, then the old files go.
     void Commit();
-    // Puts back every change; Stuck names the file a step could not put back.
+    // Puts back every change; Stuck names the file a step could not put back,
+    // LinkMoved the link through which nothing was put back.
     RecoveryReport Undo();
     // Journal flushes plus files flushed.
     int flushes() const { return flushes_; }
@@ -182,6 +196,8 @@ private:
     // A text file is written only into a folder that is there: its folder is never made.
     void AnnounceFile(const std::string& path, bool withFolders);
     void Log(const JournalEntry& entry);
+    // Logs the links on the way from the target to `folder` not logged before.
+    void CrossLinks(const std::string& folder);
     void Durable();
     void AnnounceFolders(const std::string& folder);
     void MakeFolders(const std::string& folder);
@@ -204,6 +220,7 @@ private:
     std::set<std::string> folders_;           // folded folders there or announced
     std::set<std::string> present_;           // folded folders known to be there
     std::set<std::string> asides_;            // folded aside names taken
+    std::set<std::string> linksSeen_;         // folded folders looked at for links
     bool announced_ = false;  // pending_ holds a line that must be flushed before its change
     int flushes_ = 0;
     bool open_ = false;

@@ -62,6 +62,8 @@ void SetRussianTexts(Catalogue& texts, const std::string& programName, bool lang
     texts.MsgCopyBusy = "С этой копией программы сейчас работает другая программа установки. Ничего не изменено.";
     texts.MsgFileNotPutBack = "Не удалось вернуть на место файл, изменённый установкой. Копия программы пока оставлена "
                               "как есть; запустите программу установки ещё раз, когда файл освободится:";
+    texts.MsgLinkMoved = "Папка этой копии программы ведёт в другое место, чем во время прерванной установки. "
+                         "Программа установки ничего не изменила через неё. Папка:";
 }
 
 // The optional texts for a language file that does not supply them.
@@ -89,6 +91,8 @@ static void SetEnglishOptionalTexts(Catalogue& texts) {
     texts.MsgCopyBusy = "Another setup is working on this copy of the program. Nothing was changed.";
     texts.MsgFileNotPutBack = "A file changed by the installation could not be put back. The copy of the program is "
                               "left as it is for now; start setup again once the file is free:";
+    texts.MsgLinkMoved = "A folder of this copy of the program now leads somewhere else than during the interrupted "
+                         "installation. Setup changed nothing through it. The folder:";
 }
 
 namespace {
@@ -151,6 +155,8 @@ const MessageLine MessageLines[] = {
     {&Catalogue::MsgJournalNotVouched, nullptr, "", "", Plain},
     {&Catalogue::MsgCopyBusy, nullptr, "", "", Plain},
     {&Catalogue::MsgFileNotPutBack, nullptr, "", "", Plain},
+    // A folder link that moved since the interrupted run.
+    {&Catalogue::MsgLinkMoved, nullptr, "", "", Plain},
 };
 constexpr int AllMessageLines = static_cast<int>(sizeof MessageLines / sizeof MessageLines[0]);
 static_assert(AllMessageLines >= LanguageMessageLines);

@@ -49,6 +49,9 @@ struct Catalogue {
     std::string MsgJournalNotVouched;
     std::string MsgCopyBusy;
     std::string MsgFileNotPutBack;
+    // A folder link of the copy leads elsewhere than during the interrupted
+    // run: nothing was done through it (the link below).
+    std::string MsgLinkMoved;
 };
 
 constexpr int LanguageMessageLines = 29;  // message lines every language file has

@@ -93,3 +93,25 @@ TEST(EarlierRunBoxes, TheOutcomeNamesWhatWasNotPutBack) {
     EXPECT_TRUE(Has(refusal.text, texts.MsgJournalNotVouched + "\r\n\r\n" + finding.journalPath));
     EXPECT_FALSE(RecoveryGotThrough(refused));
 }
+
+// A folder link that leads elsewhere than during the run: told with the
+// folder, found before any question or met by an undo, never a success.
+TEST(EarlierRunBoxes, ALinkThatMovedIsToldWithItsFolderAndNeverAsked) {
+    Catalogue texts = Texts();
+    const std::string link = Target + "\\Data";
+    JournalFinding finding = Found(JournalState::LinkMoved);
+    finding.reason = link;
+    auto found = FindingBox(texts, finding, Target);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->kind, BoxKind::Warning);
+    EXPECT_EQ(found->caption, texts.CapWarning);
+    EXPECT_EQ(found->text, texts.MsgLinkMoved + "\r\n\r\n" + link);
+
+    RecoveryReport moved{};
+    moved.outcome = Recovery::LinkMoved;
+    moved.file = link;
+    EarlierRunBox settled = SettledBox(texts, JournalFinding{}, moved, "");
+    EXPECT_EQ(settled.kind, BoxKind::Warning);
+    EXPECT_EQ(settled.text, found->text);
+    EXPECT_FALSE(RecoveryGotThrough(moved));
+}

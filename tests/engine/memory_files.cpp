@@ -20,17 +20,47 @@ std::string MemoryFiles::Normal(const std::string& path) {
     return normal;
 }
 
+std::string MemoryFiles::Reached(const std::string& path) const {
+    std::string reached;
+    const std::string normal = Normal(path);  // the names below are views into it
+    for (std::string_view name : PathNames(normal)) {
+        if (!reached.empty()) reached += '\\';
+        reached.append(name);
+        // A link to a link is followed too, as far as the system would go.
+        for (int hops = 0; hops < 8; ++hops) {
+            auto link = folderLinks.find(reached);
+            if (link == folderLinks.end()) break;
+            reached = link->second;
+        }
+    }
+    return reached;
+}
+
+bool MemoryFiles::FolderLinkAt(const std::string& folder, FileIdentity& leadsTo) {
+    leadsTo = FileIdentity{};
+    std::string normal = Normal(folder), parent = FolderOf(normal);
+    // The link itself: its folder reached, its own name not followed.
+    std::string at = parent.empty() ? normal : Reached(parent) + normal.substr(parent.size());
+    auto link = folderLinks.find(at);
+    if (link == folderLinks.end()) return false;
+    if (folders.count(link->second)) {
+        if (!folderIds_.count(link->second)) folderIds_[link->second] = ++nextId_;
+        leadsTo = {0, 0, 1, folderIds_[link->second], true};
+    }
+    return true;
+}
+
 void MemoryFiles::Put(const std::string& path, const std::string& bytes) {
-    CreateFolderTree(FolderOf(Normal(path)));
-    files[Normal(path)] = bytes;
+    CreateFolderTree(FolderOf(Reached(path)));
+    files[Reached(path)] = bytes;
 }
 
 std::string MemoryFiles::Bytes(const std::string& path) const {
-    auto it = files.find(Normal(path));
+    auto it = files.find(Reached(path));
     return it == files.end() ? "<absent>" : it->second;
 }
 
-bool MemoryFiles::FileIsPresent(const std::string& path) { return Has(path) && !undated.count(Normal(path)); }
+bool MemoryFiles::FileIsPresent(const std::string& path) { return Has(path) && !undated.count(Reached(path)); }
 
 void MemoryFiles::Change() {
     if (killAt >= 0 && changes >= killAt) {
@@ -41,19 +71,19 @@ void MemoryFiles::Change() {
 }
 
 TextBuffer MemoryFiles::ReadText(const std::string& path) {
-    auto it = files.find(Normal(path));
+    auto it = files.find(Reached(path));
     if (it == files.end()) throw FileError(path, "The system cannot find the file specified.");
     return SplitTextBuffer(std::vector<char>(it->second.begin(), it->second.end()));
 }
 
 void MemoryFiles::Store(const std::string& path, const std::string& bytes) {
     Change();
-    std::string folder = FolderOf(Normal(path));
+    std::string folder = FolderOf(Reached(path));
     if (!folder.empty() && !folders.count(folder)) throw FileError(path, "The system cannot find the path specified.");
-    if (refusedWrites.count(Normal(path))) throw FileError(path, "Access is denied.");
+    if (refusedWrites.count(Reached(path))) throw FileError(path, "Access is denied.");
     if (Has(path)) ++rewrites;
-    files[Normal(path)] = bytes;
-    Written(Normal(path), true);  // written beside, flushed, then renamed over
+    files[Reached(path)] = bytes;
+    Written(Reached(path), true);  // written beside, flushed, then renamed over
 }
 
 void MemoryFiles::WriteLineStream(const std::string& path, const std::function<void(const LineSink&)>& produce) {
@@ -63,30 +93,30 @@ void MemoryFiles::WriteLineStream(const std::string& path, const std::function<v
 }
 
 void MemoryFiles::CopyWholeFile(const std::string& source, const std::string& destination) {
-    auto it = files.find(Normal(source));
+    auto it = files.find(Reached(source));
     if (it == files.end()) throw FileError(source, "The system cannot find the file specified.");
     Store(destination, it->second);
 }
 
 bool MemoryFiles::CopyPackageFile(const std::string& source, const std::string& destination) {
     Change();
-    std::string to = Normal(destination);
+    std::string to = Reached(destination);
     // A copy to the temporary name beside a file is refused like one to the file.
     std::string beside = to.size() > 10 && to.compare(to.size() - 10, 10, ".setup-tmp") == 0 ? to.substr(0, to.size() - 10) : to;
     if (refusedCopies.count(to) || refusedCopies.count(beside) || readOnly.count(to) || locked.count(to)) return Fail(5);
-    Put(to, files.at(Normal(source)));
+    Put(to, files.at(Reached(source)));
     Written(to, copiesFlushed);
     return true;
 }
 
 void MemoryFiles::RemoveFile(const std::string& path) {
     Change();
-    if (!readOnly.count(Normal(path)) && !locked.count(Normal(path))) files.erase(Normal(path));
+    if (!readOnly.count(Reached(path)) && !locked.count(Reached(path))) files.erase(Reached(path));
 }
 
 void MemoryFiles::CreateFolderTree(const std::string& folder) {
     Change();
-    for (std::string f = Normal(folder); !f.empty(); f = FolderOf(f)) folders.insert(f);
+    for (std::string f = Reached(folder); !f.empty(); f = FolderOf(f)) folders.insert(f);
 }
 
 void MemoryFiles::Written(const std::string& normal, bool flushed) {
@@ -113,13 +143,13 @@ void MemoryFiles::PowerCut() {
 }
 
 JournalDisk::Entry MemoryFiles::EntryAt(const std::string& path) {
-    std::string at = Normal(path);
+    std::string at = Reached(path);
     if (files.count(at)) return readOnly.count(at) ? Entry::ReadOnlyFile : Entry::File;
     return folders.count(at) ? Entry::Folder : Entry::None;
 }
 
 FileIdentity MemoryFiles::Identify(const std::string& path) {
-    std::string at = Normal(path);
+    std::string at = Reached(path);
     auto it = files.find(at);
     if (it == files.end()) return {};
     if (!ids_.count(at)) ids_[at] = ++nextId_;  // a file a test put there
@@ -128,7 +158,7 @@ FileIdentity MemoryFiles::Identify(const std::string& path) {
 
 bool MemoryFiles::Link(const std::string& existing, const std::string& link) {
     Change();
-    std::string a = Normal(existing), b = Normal(link);
+    std::string a = Reached(existing), b = Reached(link);
     if (!linksWork) return Fail(1);
     if (!files.count(a) || EntryAt(b) != Entry::None || !folders.count(FolderOf(b))) return Fail(183);
     Identify(a);
@@ -141,7 +171,7 @@ bool MemoryFiles::Link(const std::string& existing, const std::string& link) {
 
 bool MemoryFiles::Replace(const std::string& from, const std::string& to) {
     Change();
-    std::string a = Normal(from), b = Normal(to);
+    std::string a = Reached(from), b = Reached(to);
     if (!files.count(a) || locked.count(a) || locked.count(b)) return Fail(32);
     if (folders.count(b) || !folders.count(FolderOf(b))) return Fail(5);
     Identify(a);
@@ -160,7 +190,7 @@ bool MemoryFiles::Replace(const std::string& from, const std::string& to) {
 
 bool MemoryFiles::Rename(const std::string& from, const std::string& to, bool) {
     Change();
-    std::string a = Normal(from), b = Normal(to);
+    std::string a = Reached(from), b = Reached(to);
     if (!files.count(a) || locked.count(a) || EntryAt(b) != Entry::None || !folders.count(FolderOf(b))) return Fail(32);
     Identify(a);
     files[b] = files[a];
@@ -175,7 +205,7 @@ bool MemoryFiles::Rename(const std::string& from, const std::string& to, bool) {
 
 bool MemoryFiles::Erase(const std::string& path) {
     Change();
-    std::string at = Normal(path);
+    std::string at = Reached(path);
     if (locked.count(at)) return Fail(32);
     readOnly.erase(at);
     undated.erase(at);
@@ -186,7 +216,7 @@ bool MemoryFiles::Erase(const std::string& path) {
 
 bool MemoryFiles::MakeFolder(const std::string& folder) {
     Change();
-    std::string at = Normal(folder);
+    std::string at = Reached(folder);
     if (EntryAt(at) != Entry::None || !folders.count(FolderOf(at))) return Fail(183);
     folders.insert(at);
     return true;
@@ -194,16 +224,16 @@ bool MemoryFiles::MakeFolder(const std::string& folder) {
 
 bool MemoryFiles::RemoveFolder(const std::string& folder) {
     Change();
-    std::string prefix = Normal(folder) + "\\";
+    std::string prefix = Reached(folder) + "\\";
     auto inside = [&](const std::string& path) { return path.rfind(prefix, 0) == 0; };
     for (const auto& [path, bytes] : files) if (inside(path)) return Fail(145);
     for (const auto& path : folders) if (inside(path)) return Fail(145);
-    return folders.erase(Normal(folder)) != 0 || Fail(2);
+    return folders.erase(Reached(folder)) != 0 || Fail(2);
 }
 
 bool MemoryFiles::CreateJournal(const std::string& path) {
     Change();
-    std::string at = Normal(path);
+    std::string at = Reached(path);
     if (!heldJournal.empty() || files.count(at)) return Fail(80);
     if (!folders.count(FolderOf(at))) return Fail(3);
     files[at] = "";
@@ -219,7 +249,7 @@ void MemoryFiles::AppendJournal(const std::string& bytes) {
 }
 
 JournalDisk::Read MemoryFiles::ReadJournal(const std::string& path, std::string& bytes) {
-    std::string at = Normal(path);
+    std::string at = Reached(path);
     if (at == heldJournal) return Fail(32), Read::Busy;
     auto it = files.find(at);
     if (it == files.end()) return Read::Absent;

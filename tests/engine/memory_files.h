@@ -7,7 +7,8 @@
 // power cut too: file data not flushed is lost (zeros at the file's size),
 // while every change of names and folders made before the cut stays. Hard
 // links are copies that keep their identity: nothing writes into a file in
-// place but the journal. Pure.
+// place but the journal. A folder link leads to another folder: every path
+// through it reaches that folder's entries. Pure.
 #pragma once
 #include <map>
 #include <set>
@@ -36,11 +37,14 @@ public:
     bool linksWork = true;                // false: a volume with no hard links (FAT32)
     std::map<std::string, std::string> runRecords;  // the user's own store, by folded target
     std::string heldJournal;                        // the journal a run holds open, "" for none
+    std::map<std::string, std::string> folderLinks;  // a link's normalised path -> the folder it leads to
 
     static std::string Normal(const std::string& path);
+    // The normalised path with each folder link on the way followed: where the system gets to.
+    std::string Reached(const std::string& path) const;
     void Put(const std::string& path, const std::string& bytes);  // creates the folders too
     std::string Bytes(const std::string& path) const;             // "<absent>" when there is no such file
-    bool Has(const std::string& path) const { return files.count(Normal(path)) != 0; }
+    bool Has(const std::string& path) const { return files.count(Reached(path)) != 0; }
     // What a power cut leaves now: unflushed bytes lost, open files closed.
     void PowerCut();
 
@@ -73,6 +77,7 @@ public:
     unsigned long long RandomNumber() override { return 0x9e3779b97f4a7c15ull * ++nonces_; }
     std::string LocalTimeNow() override { return "2026-12-10 03:30"; }
     std::string FoldCase(const std::string& path) override { return FoldCp1251Case(path); }
+    bool FolderLinkAt(const std::string& folder, FileIdentity& leadsTo) override;
 
 private:
     void Change();  // throws Killed at the chosen change, and after it
@@ -80,6 +85,7 @@ private:
     void Written(const std::string& normal, bool flushed);  // a new file's identity, its bytes flushed or not
     bool Fail(unsigned long error);
     std::map<std::string, unsigned long long> ids_;  // normal path -> file index
+    std::map<std::string, unsigned long long> folderIds_;  // a folder's normal path -> its index
     unsigned long long nextId_ = 0;
     unsigned long long nonces_ = 0;
     unsigned long lastError_ = 0;

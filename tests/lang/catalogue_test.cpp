@@ -142,6 +142,7 @@ TEST_F(CatalogueTest, OptionalLinesAreEnglishUntilSuppliedAndLinesBeyondThemAreI
     EXPECT_EQ(t.MsgPackageMissing.rfind("Setup files are missing", 0), 0u);
     EXPECT_FALSE(t.MsgAccessDenied.empty());
     EXPECT_EQ(t.MsgNeedsAdmin.rfind("Installing the package", 0), 0u) << t.MsgNeedsAdmin;
+    EXPECT_EQ(t.MsgLinkMoved.rfind("A folder of this copy", 0), 0u) << t.MsgLinkMoved;
 
     Lines lines = CompleteFile();
     lines.push_back("Missing 100% %s");

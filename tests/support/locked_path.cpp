@@ -4,38 +4,9 @@
 
 #include <functional>
 
+#include "support/unix_side.h"
+
 namespace {
-
-std::string UnixPath(const std::string& path) {
-    using UnixNameFn = char*(CDECL*)(LPCWSTR);
-    auto unixName = reinterpret_cast<UnixNameFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-    if (!unixName) return "";
-    std::wstring wide(path.size(), L'\0');
-    wide.resize(MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), wide.data(),
-                                    static_cast<int>(wide.size())));
-    char* name = unixName(wide.c_str());
-    if (!name) return "";
-    std::string result = name;
-    HeapFree(GetProcessHeap(), 0, name);
-    return result;
-}
-
-// A Linux command started from the Windows side; Wine gives no handle to wait
-// on, so callers wait for its effect.
-void RunUnix(const std::string& program, const std::string& arguments) {
-    std::string commandLine = program + " " + arguments;
-    std::string windowsName = "Z:" + program;
-    for (char& c : windowsName) c = c == '/' ? '\\' : c;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (CreateProcessA(windowsName.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                       &process)) {
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-    }
-}
 
 bool Refuses(const std::string& path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
