@@ -28,7 +28,7 @@ std::string Sealed(unsigned long long nonce, const std::string& body) {
     for (int i = 0; i < 8; ++i) mix(static_cast<unsigned char>(nonce >> (8 * i)));
     for (char c : body) mix(static_cast<unsigned char>(c));
     char hex[17];
-    std::snprintf(hex, sizeof hex, "%016llX", hash);
+    std::snprintf(hex, sizeof hex, "%016llx", hash);
     return body + "\t" + hex + "\r\n";
 }
 
