@@ -34,7 +34,15 @@ void DiskFiles::CopyWholeFile(const std::string& source, const std::string& dest
 
 bool DiskFiles::CopyPackageFile(const std::string& source, const std::string& destination) {
     presentSizes_.erase(source);
-    return CopyFileDurably(source, destination, keepGoing_) || Failed();
+    copiedPath_ = destination;
+    copied_ = FileIdentity{};
+    return CopyFileDurably(source, destination, keepGoing_, &copied_) || Failed();
+}
+
+FileIdentity DiskFiles::CopiedIdentity(const std::string& path) {
+    if (path != copiedPath_ || copied_.size < 0) return Identify(path);
+    copiedPath_.clear();
+    return copied_;
 }
 
 void DiskFiles::RemoveFile(const std::string& path) { DeletePath(path); }
@@ -58,17 +66,7 @@ FileIdentity DiskFiles::Identify(const std::string& path) {
     // The file itself, never what a link leads to: no sharing asked of it, no data read.
     FileHandle file(OpenFilePath(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
                                  FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT));
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!file.valid() || !GetFileInformationByHandle(file.get(), &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        return identity;
-    identity.size = static_cast<long long>((static_cast<unsigned long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
-    identity.written = (static_cast<unsigned long long>(info.ftLastWriteTime.dwHighDateTime) << 32) |
-                       info.ftLastWriteTime.dwLowDateTime;
-    identity.volume = info.dwVolumeSerialNumber;
-    identity.index = (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-    // FAT volumes make an index up from the folder entry; zero means none.
-    identity.hasIndex = identity.index != 0;
-    return identity;
+    return file.valid() ? HandleIdentity(file.get()) : identity;
 }
 
 bool DiskFiles::Link(const std::string& existing, const std::string& link) {
@@ -82,12 +80,17 @@ bool DiskFiles::Link(const std::string& existing, const std::string& link) {
 }
 
 bool DiskFiles::Replace(const std::string& from, const std::string& to) {
-    // The system refuses to replace a read-only file; the run may have made one.
-    DWORD old = PathAttributes(to);
-    if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_READONLY)) SetPathAttributes(to, old & ~FILE_ATTRIBUTE_READONLY);
-    if (RenamePath(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    const DWORD flags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+    // Most replacements go through at once: the attributes are looked at only
+    // when the system refuses, as it does for a read-only file.
+    if (RenamePath(from, to, flags)) return true;
     Failed();
-    if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_READONLY)) SetPathAttributes(to, old);
+    DWORD old = PathAttributes(to);
+    if (old == INVALID_FILE_ATTRIBUTES || !(old & FILE_ATTRIBUTE_READONLY)) return false;
+    SetPathAttributes(to, old & ~FILE_ATTRIBUTE_READONLY);
+    if (RenamePath(from, to, flags)) return true;
+    Failed();
+    SetPathAttributes(to, old);
     return false;
 }
 

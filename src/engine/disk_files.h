@@ -25,6 +25,7 @@ public:
 
     Entry EntryAt(const std::string& path) override;
     FileIdentity Identify(const std::string& path) override;
+    FileIdentity CopiedIdentity(const std::string& path) override;
     bool Link(const std::string& existing, const std::string& link) override;
     bool Replace(const std::string& from, const std::string& to) override;
     bool Rename(const std::string& from, const std::string& to, bool writeThrough) override;
@@ -53,6 +54,9 @@ private:
     // The sizes the existence test found, until a copy takes them: the copy
     // that follows the test need not ask again.
     std::unordered_map<std::string, long long> presentSizes_;
+    // The identity the last package copy's handle saw, for the file it wrote at copiedPath_.
+    std::string copiedPath_;
+    FileIdentity copied_;
     FileHandle journal_;
     std::string journalPath_;
     unsigned long lastError_ = 0;

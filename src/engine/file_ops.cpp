@@ -36,14 +36,37 @@ bool CopyOnce(const std::string& source, const std::string& destination, const s
 // A durable copy flushes the file it writes every so many bytes, so no single
 // flush holds the window long, and once more at its end.
 const DWORD DurablePiece = 256 << 10;
+
+bool SourceData(const std::string& source, WIN32_FILE_ATTRIBUTE_DATA& data) {
+    if (!NeedsExtendedLength(source)) return GetFileAttributesExA(source.c_str(), GetFileExInfoStandard, &data) != 0;
+    std::wstring wide = ExtendedLengthPath(source);
+    return !wide.empty() && GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data) != 0;
+}
 const unsigned long long FlushEvery = 8ull << 20;
 
 }  // namespace
 
-bool CopyFileDurably(const std::string& source, const std::string& destination, const std::function<bool()>& keepGoing) {
-    FileHandle from(OpenFilePath(source, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN));
+FileIdentity HandleIdentity(void* file) {
+    FileIdentity identity;
     BY_HANDLE_FILE_INFORMATION info;
-    if (!from.valid() || !GetFileInformationByHandle(from.get(), &info)) return false;
+    if (!GetFileInformationByHandle(file, &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return identity;
+    identity.size = static_cast<long long>((static_cast<unsigned long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
+    identity.written = (static_cast<unsigned long long>(info.ftLastWriteTime.dwHighDateTime) << 32) |
+                       info.ftLastWriteTime.dwLowDateTime;
+    identity.volume = info.dwVolumeSerialNumber;
+    identity.index = (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    // FAT volumes make an index up from the folder entry; zero means none.
+    identity.hasIndex = identity.index != 0;
+    return identity;
+}
+
+bool CopyFileDurably(const std::string& source, const std::string& destination, const std::function<bool()>& keepGoing,
+                     FileIdentity* written) {
+    // The source's time and attributes by name: under Wine the information by
+    // handle costs a look at the volume too, a small copy's dearest step.
+    FileHandle from(OpenFilePath(source, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN));
+    WIN32_FILE_ATTRIBUTE_DATA info;
+    if (!from.valid() || !SourceData(source, info)) return false;
     DWORD attributes = info.dwFileAttributes & ~(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY);
     FileHandle to(OpenFilePath(destination, GENERIC_WRITE, 0, CREATE_ALWAYS, attributes ? attributes : FILE_ATTRIBUTE_NORMAL));
     if (!to.valid()) return false;
@@ -78,6 +101,9 @@ bool CopyFileDurably(const std::string& source, const std::string& destination, 
     }
     copied = copied && SetFileTime(to.get(), nullptr, nullptr, &info.ftLastWriteTime) && FlushFileBuffers(to.get());
     DWORD error = GetLastError();
+    // Its index and volume stay with the file through renames; its size and
+    // last-write time are final once set and flushed.
+    if (copied && written) *written = HandleIdentity(to.get());
     copied = to.reset() && copied;
     if (!copied) {
         DeletePath(destination);

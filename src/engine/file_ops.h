@@ -3,6 +3,8 @@
 #include <functional>
 #include <string>
 
+#include "engine/install_journal.h"
+
 // Creates the destination's folders when the copy needs them and copies over
 // any existing file, with the shell's copy as a last try into a folder that is
 // there; true when the copy itself succeeded (a destination it
@@ -19,8 +21,12 @@ bool CopyPackageFile(const std::string& source, const std::string& destination,
 // written with its own loop and flushed on its handle as it goes and at its
 // end: on the disk when it returns true. `keepGoing` as above; a copy that
 // fails or is cancelled leaves no destination.
+// `written`, when given, gets the new file's identity from the handle that wrote it.
 bool CopyFileDurably(const std::string& source, const std::string& destination,
-                     const std::function<bool()>& keepGoing = nullptr);
+                     const std::function<bool()>& keepGoing = nullptr, FileIdentity* written = nullptr);
+
+// The identity of an open file; size -1 for a folder or when the system cannot tell.
+FileIdentity HandleIdentity(void* file);
 
 // One shell copy of `source` into `folder`, under its own name; true when the
 // shell reports success.

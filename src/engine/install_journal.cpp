@@ -516,6 +516,7 @@ void InstallTransaction::AnnounceFolders(const std::string& folder) {
     for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
         Log({JournalEntry::Kind::Folder, Relative(*it), "", {}});
         folders_.insert(Key(*it));
+        fresh_.insert(Key(*it));
     }
 }
 
@@ -523,7 +524,12 @@ void InstallTransaction::MakeFolders(const std::string& folder) {
     // Most copies go to folders met before: they cost no look at the disk.
     std::string key = Key(folder);
     if (present_.count(key)) return;
-    if (disk_.EntryAt(folder) != JournalDisk::Entry::Folder) {
+    if (fresh_.count(key)) {
+        // Its files were taken to be none when it was announced: one that
+        // another hand made meanwhile may hold files of the user's.
+        MakeFolders(FolderOf(folder));
+        if (!disk_.MakeFolder(folder)) throw FileError(folder, AccessDenied, AccessDeniedCode);
+    } else if (disk_.EntryAt(folder) != JournalDisk::Entry::Folder) {
         if (key != Key(target_)) MakeFolders(FolderOf(folder));
         if (!disk_.MakeFolder(folder) && disk_.EntryAt(folder) != JournalDisk::Entry::Folder)
             throw FileError(folder, AccessDenied, AccessDeniedCode);
@@ -552,7 +558,8 @@ void InstallTransaction::AnnounceFile(const std::string& path, bool withFolders)
     std::string key = Key(path);
     if (planned_.count(key)) return;
     std::string relative = Relative(path);
-    switch (disk_.EntryAt(path)) {
+    // In a folder the run is to make, nothing is there yet: no look at the disk.
+    switch (fresh_.count(Key(FolderOf(path))) ? JournalDisk::Entry::None : disk_.EntryAt(path)) {
         case JournalDisk::Entry::Folder:
         case JournalDisk::Entry::ReadOnlyFile: throw FileError(path, AccessDenied, AccessDeniedCode);
         case JournalDisk::Entry::File: {
@@ -604,10 +611,10 @@ bool InstallTransaction::BeforeWrite(const std::string& path, bool withFolders) 
     return true;
 }
 
-void InstallTransaction::AfterWrite(const std::string& path, bool movedAside) {
+void InstallTransaction::AfterWrite(const std::string& path, bool movedAside, const FileIdentity* known) {
     if (movedAside) disk_.KeepAttributes(planned_[Key(path)].aside, path);
     ++flushes_;  // every file the run writes is flushed on its own handle
-    Log({JournalEntry::Kind::Done, Relative(path), "", disk_.Identify(path)});
+    Log({JournalEntry::Kind::Done, Relative(path), "", known && known->size >= 0 ? *known : disk_.Identify(path)});
 }
 
 void InstallTransaction::WriteLineStream(const std::string& givenPath,
@@ -641,9 +648,11 @@ bool InstallTransaction::CopyPackageFile(const std::string& source, const std::s
     }
     // Judged by the copy's own result; a failed one ends the run.
     if (!files_.CopyPackageFile(source, temporary)) throw FileError(destination, "The file could not be copied.");
+    // The rename that follows keeps the file's identity.
+    FileIdentity copied = disk_.CopiedIdentity(temporary);
     bool moved = BeforeWrite(destination, false);
     if (!disk_.Replace(temporary, destination)) throw FileError(destination, "The file is in use or cannot be replaced.");
-    AfterWrite(destination, moved);
+    AfterWrite(destination, moved, &copied);
     return true;
 }
 

@@ -32,6 +32,9 @@ public:
     virtual Entry EntryAt(const std::string& path) = 0;
     // The file's identity; size -1 when there is no file.
     virtual FileIdentity Identify(const std::string& path) = 0;
+    // The identity of the file the last package copy wrote at `path`, as the
+    // copy's own handle saw it once it was written: no second open of the file.
+    virtual FileIdentity CopiedIdentity(const std::string& path) { return Identify(path); }
     // A second name for an existing file (a hard link); false where the volume has none.
     virtual bool Link(const std::string& existing, const std::string& link) = 0;
     // Puts `from` at `to` in one step, replacing any file there, on the disk on return.
@@ -190,7 +193,8 @@ private:
     // aside under a second name (moved aside where the volume has no links),
     // its folders made. True when the old file was moved away from `path`.
     bool BeforeWrite(const std::string& path, bool withFolders);
-    void AfterWrite(const std::string& path, bool movedAside);
+    // `known`: the identity of the file written, when the copy told it.
+    void AfterWrite(const std::string& path, bool movedAside, const FileIdentity* known = nullptr);
     void End();
 
     InstallFiles& files_;
@@ -203,6 +207,7 @@ private:
     std::map<std::string, Planned> planned_;  // by folded path
     std::set<std::string> folders_;           // folded folders there or announced
     std::set<std::string> present_;           // folded folders known to be there
+    std::set<std::string> fresh_;             // folded folders announced as missing: all in them is the run's
     std::set<std::string> asides_;            // folded aside names taken
     bool announced_ = false;  // pending_ holds a line that must be flushed before its change
     int flushes_ = 0;
