@@ -225,6 +225,27 @@ TEST(DiskSteps, LinkThenReplaceKeepsTheOldFileAsideAndTheIdentityFollows) {
     CloseHandle(held);
 }
 
+// What a copy's own handle saw is what recovery later finds at the file's
+// path: the replace keeps it, over a read-only file too, and the time is the
+// source's.
+TEST(DiskSteps, TheIdentityACopyTellsIsTheOneFoundAfterItsReplace) {
+    ScratchDir folder;
+    DiskFiles disk;
+    WriteBytes(folder / "source.bin", "package bytes");
+    WriteBytes(folder / "a.txt", "old");
+    SetFileAttributesA((folder / "a.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    ASSERT_TRUE(disk.CopyPackageFile(folder / "source.bin", folder / "a.txt.setup-tmp"));
+    FileIdentity copied = disk.CopiedIdentity(folder / "a.txt.setup-tmp");
+    EXPECT_EQ(copied.size, 13);
+    EXPECT_EQ(copied.written, disk.Identify(folder / "source.bin").written);
+    EXPECT_EQ(copied, disk.Identify(folder / "a.txt.setup-tmp"));
+    ASSERT_TRUE(disk.Replace(folder / "a.txt.setup-tmp", folder / "a.txt")) << "a read-only file is replaced too";
+    EXPECT_EQ(disk.Identify(folder / "a.txt"), copied);
+    EXPECT_EQ(ReadBytes(folder / "a.txt"), "package bytes");
+    EXPECT_FALSE(disk.Replace(folder / "absent", folder / "a.txt"));
+    EXPECT_EQ(ReadBytes(folder / "a.txt"), "package bytes");
+}
+
 TEST(DiskSteps, DurableCopyKeepsBytesAndTimeButNotReadOnly) {
     ScratchDir folder;
     std::string big(3u << 20, 'x');
