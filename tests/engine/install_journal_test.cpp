@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/failure.h"
 #include "base/text_lines.h"
 #include "engine/install_run.h"
 #include "engine/memory_files.h"
@@ -335,6 +336,17 @@ TEST_F(Transaction, CyrillicNamesDifferingOnlyInCaseAreOneFileToTheRun) {
         run.Undo();
     }
     EXPECT_EQ(disk.Bytes(target + "\\\xC4\xE0\xED\xED\xFB\xE5\\\xD4\xE0\xE9\xEB.txt"), "the user's");
+}
+
+TEST_F(Transaction, AFolderAnotherHandMakesAfterItWasAnnouncedMissingFailsTheRunAndItsFilesStay) {
+    // Nothing in a folder the run is to make is looked at: one that turns up
+    // meanwhile may hold the user's files, and the run writes nothing there.
+    InstallTransaction run(disk, disk, target, {"Pack", "1", "", setup});
+    run.Announce(target + "\\Fresh\\b.txt");
+    disk.Put(target + "\\Fresh\\b.txt", "the user's");
+    EXPECT_THROW(run.CopyPackageFile(setup + "\\Source\\PACK\\p.txt", target + "\\Fresh\\b.txt"), FileError);
+    EXPECT_EQ(disk.Bytes(target + "\\Fresh\\b.txt"), "the user's");
+    EXPECT_FALSE(disk.Has(target + "\\Fresh\\b.txt.setup-tmp"));
 }
 
 TEST_F(Transaction, ReservedNamesInTheScriptsFailTheRunBeforeAnyChange) {
