@@ -36,13 +36,14 @@ bool CopyOnce(const std::string& source, const std::string& destination, const s
 // A durable copy flushes the file it writes every so many bytes, so no single
 // flush holds the window long, and once more at its end.
 const DWORD DurablePiece = 256 << 10;
+const unsigned long long FlushEvery = 8ull << 20;
 
+// The attributes and times by name, long paths through the wide-character call.
 bool SourceData(const std::string& source, WIN32_FILE_ATTRIBUTE_DATA& data) {
     if (!NeedsExtendedLength(source)) return GetFileAttributesExA(source.c_str(), GetFileExInfoStandard, &data) != 0;
     std::wstring wide = ExtendedLengthPath(source);
     return !wide.empty() && GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data) != 0;
 }
-const unsigned long long FlushEvery = 8ull << 20;
 
 }  // namespace
 
