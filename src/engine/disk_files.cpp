@@ -86,11 +86,14 @@ bool DiskFiles::Replace(const std::string& from, const std::string& to) {
     if (RenamePath(from, to, flags)) return true;
     Failed();
     DWORD old = PathAttributes(to);
-    if (old == INVALID_FILE_ATTRIBUTES || !(old & FILE_ATTRIBUTE_READONLY)) return false;
-    SetPathAttributes(to, old & ~FILE_ATTRIBUTE_READONLY);
-    if (RenamePath(from, to, flags)) return true;
-    Failed();
-    SetPathAttributes(to, old);
+    if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_READONLY)) {
+        SetPathAttributes(to, old & ~FILE_ATTRIBUTE_READONLY);
+        if (RenamePath(from, to, flags)) return true;
+        Failed();
+        SetPathAttributes(to, old);
+    }
+    // The refusal's own reason, not the look's: the retry reads it.
+    SetLastError(lastError_);
     return false;
 }
 
