@@ -34,15 +34,25 @@ void DiskFiles::CopyWholeFile(const std::string& source, const std::string& dest
 
 bool DiskFiles::CopyPackageFile(const std::string& source, const std::string& destination) {
     presentSizes_.erase(source);
-    copiedPath_ = destination;
-    copied_ = FileIdentity{};
-    return CopyFileDurably(source, destination, keepGoing_, &copied_) || Failed();
+    FileHandle written;
+    if (!CopyFileDurably(source, destination, keepGoing_, &written)) return Failed();
+    flushes_.Add(std::move(written), destination);
+    return true;
 }
 
-FileIdentity DiskFiles::CopiedIdentity(const std::string& path) {
-    if (path != copiedPath_ || copied_.size < 0) return Identify(path);
-    copiedPath_.clear();
-    return copied_;
+bool DiskFiles::SettleCopies(std::map<std::string, FileIdentity>& written, std::string& failed) {
+    bool settled = true;
+    for (auto& file : flushes_.Settle([&] {
+             if (keepGoing_) keepGoing_();
+         })) {
+        if (file.error && settled) {
+            settled = false;
+            failed = file.path;
+            lastError_ = file.error;
+        }
+        written[file.path] = file.identity;
+    }
+    return settled;
 }
 
 void DiskFiles::RemoveFile(const std::string& path) { DeletePath(path); }

@@ -8,6 +8,7 @@
 
 #include "base/handles.h"
 #include "engine/install_files.h"
+#include "engine/flush_pool.h"
 #include "engine/install_journal.h"
 
 class DiskFiles : public InstallFiles, public JournalDisk {
@@ -17,7 +18,8 @@ public:
     TextBuffer ReadText(const std::string& path) override;
     void WriteLineStream(const std::string& path, const std::function<void(const LineSink&)>& produce) override;
     void CopyWholeFile(const std::string& source, const std::string& destination) override;
-    // A durable copy (CopyFileDurably), into a folder that is there.
+    // A durable copy (CopyFileDurably), into a folder that is there; its last
+    // flush may still be under way on return (SettleCopies waits for it).
     bool CopyPackageFile(const std::string& source, const std::string& destination) override;
     void WatchCopies(std::function<bool()> keepGoing) override { keepGoing_ = std::move(keepGoing); }
     void RemoveFile(const std::string& path) override;
@@ -25,7 +27,7 @@ public:
 
     Entry EntryAt(const std::string& path) override;
     FileIdentity Identify(const std::string& path) override;
-    FileIdentity CopiedIdentity(const std::string& path) override;
+    bool SettleCopies(std::map<std::string, FileIdentity>& written, std::string& failed) override;
     bool Link(const std::string& existing, const std::string& link) override;
     bool Replace(const std::string& from, const std::string& to) override;
     bool Rename(const std::string& from, const std::string& to, bool writeThrough) override;
@@ -54,9 +56,8 @@ private:
     // The sizes the existence test found, until a copy takes them: the copy
     // that follows the test need not ask again.
     std::unordered_map<std::string, long long> presentSizes_;
-    // The identity the last package copy's handle saw, for the file it wrote at copiedPath_.
-    std::string copiedPath_;
-    FileIdentity copied_;
+    // Flushes the package copies' files while the next ones are copied.
+    FlushPool flushes_;
     FileHandle journal_;
     std::string journalPath_;
     unsigned long lastError_ = 0;

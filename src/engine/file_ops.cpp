@@ -62,7 +62,7 @@ FileIdentity HandleIdentity(void* file) {
 }
 
 bool CopyFileDurably(const std::string& source, const std::string& destination, const std::function<bool()>& keepGoing,
-                     FileIdentity* written) {
+                     FileHandle* open) {
     // The source's time and attributes by name: under Wine the information by
     // handle costs a look at the volume too, a small copy's dearest step.
     FileHandle from(OpenFilePath(source, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN));
@@ -100,11 +100,13 @@ bool CopyFileDurably(const std::string& source, const std::string& destination, 
             }
         }
     }
-    copied = copied && SetFileTime(to.get(), nullptr, nullptr, &info.ftLastWriteTime) && FlushFileBuffers(to.get());
+    copied = copied && SetFileTime(to.get(), nullptr, nullptr, &info.ftLastWriteTime) &&
+             (open || FlushFileBuffers(to.get()));
     DWORD error = GetLastError();
-    // Its index and volume stay with the file through renames; its size and
-    // last-write time are final once set and flushed.
-    if (copied && written) *written = HandleIdentity(to.get());
+    if (copied && open) {
+        *open = std::move(to);
+        return true;
+    }
     copied = to.reset() && copied;
     if (!copied) {
         DeletePath(destination);

@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 
+#include "base/handles.h"
 #include "engine/install_journal.h"
 
 // Creates the destination's folders when the copy needs them and copies over
@@ -21,9 +22,10 @@ bool CopyPackageFile(const std::string& source, const std::string& destination,
 // written with its own loop and flushed on its handle as it goes and at its
 // end: on the disk when it returns true. `keepGoing` as above; a copy that
 // fails or is cancelled leaves no destination.
-// `written`, when given, gets the new file's identity from the handle that wrote it.
+// `open`, when given, receives the open file instead of its last flush:
+// the caller flushes and closes it (its bytes are written, its time set).
 bool CopyFileDurably(const std::string& source, const std::string& destination,
-                     const std::function<bool()>& keepGoing = nullptr, FileIdentity* written = nullptr);
+                     const std::function<bool()>& keepGoing = nullptr, FileHandle* open = nullptr);
 
 // The identity of an open file; size -1 for a folder or when the system cannot tell.
 FileIdentity HandleIdentity(void* file);

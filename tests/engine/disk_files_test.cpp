@@ -235,7 +235,11 @@ TEST(DiskSteps, TheIdentityACopyTellsIsTheOneFoundAfterItsReplace) {
     WriteBytes(folder / "a.txt", "old");
     SetFileAttributesA((folder / "a.txt").c_str(), FILE_ATTRIBUTE_READONLY);
     ASSERT_TRUE(disk.CopyPackageFile(folder / "source.bin", folder / "a.txt.setup-tmp"));
-    FileIdentity copied = disk.CopiedIdentity(folder / "a.txt.setup-tmp");
+    std::map<std::string, FileIdentity> written;
+    std::string failed;
+    ASSERT_TRUE(disk.SettleCopies(written, failed));
+    ASSERT_EQ(written.size(), 1u);
+    FileIdentity copied = written[folder / "a.txt.setup-tmp"];
     EXPECT_EQ(copied.size, 13);
     EXPECT_EQ(copied.written, disk.Identify(folder / "source.bin").written);
     EXPECT_EQ(copied, disk.Identify(folder / "a.txt.setup-tmp"));
