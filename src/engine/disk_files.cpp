@@ -14,9 +14,9 @@
 #include "engine/file_ops.h"
 
 bool DiskFiles::FileIsPresent(const std::string& path) {
-    long long size = -1;
-    bool present = ::FileIsPresent(path, &size);
-    if (present) presentSizes_[path] = size;
+    FileFacts facts;
+    bool present = ::FileIsPresent(path, nullptr, &facts);
+    if (present) presentFacts_[path] = facts;
     return present;
 }
 
@@ -33,9 +33,15 @@ void DiskFiles::CopyWholeFile(const std::string& source, const std::string& dest
 }
 
 bool DiskFiles::CopyPackageFile(const std::string& source, const std::string& destination) {
-    presentSizes_.erase(source);
+    auto known = presentFacts_.find(source);
+    FileFacts facts;
+    bool looked = known != presentFacts_.end();
+    if (looked) {
+        facts = known->second;
+        presentFacts_.erase(known);
+    }
     FileHandle written;
-    if (!CopyFileDurably(source, destination, keepGoing_, &written)) return Failed();
+    if (!CopyFileDurably(source, destination, keepGoing_, &written, looked ? &facts : nullptr)) return Failed();
     flushes_.Add(std::move(written), destination);
     return true;
 }
@@ -50,9 +56,26 @@ bool DiskFiles::SettleCopies(std::map<std::string, FileIdentity>& written, std::
             failed = file.path;
             lastError_ = file.error;
         }
+        // One look at the volume for each folder: its files share it.
+        if (!file.error) {
+            auto volume = volumes_.find(FolderOf(file.path));
+            if (volume == volumes_.end())
+                volume = volumes_.emplace(FolderOf(file.path), HandleIdentity(file.file.get()).volume).first;
+            file.identity.volume = volume->second;
+        }
         written[file.path] = file.identity;
+        settled_[file.path] = std::move(file.file);
     }
     return settled;
+}
+
+FileHandle DiskFiles::TakeSettled(const std::string& path) {
+    FileHandle file;
+    auto it = settled_.find(path);
+    if (it == settled_.end()) return file;
+    file = std::move(it->second);
+    settled_.erase(it);
+    return file;
 }
 
 void DiskFiles::RemoveFile(const std::string& path) { DeletePath(path); }
@@ -80,6 +103,7 @@ FileIdentity DiskFiles::Identify(const std::string& path) {
 }
 
 bool DiskFiles::Link(const std::string& existing, const std::string& link) {
+    TakeSettled(existing);
     // A file held open without leave to delete it cannot be replaced either:
     // no second name for it, so nothing is left to undo.
     FileHandle probe(OpenFilePath(existing, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
@@ -90,6 +114,9 @@ bool DiskFiles::Link(const std::string& existing, const std::string& link) {
 }
 
 bool DiskFiles::Replace(const std::string& from, const std::string& to) {
+    FileHandle file = TakeSettled(from);
+    if (file.valid() && RenameOpenFile(file.get(), to, true)) return true;
+    file.reset();
     const DWORD flags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
     // Most replacements go through at once: the attributes are looked at only
     // when the system refuses, as it does for a read-only file.
@@ -108,10 +135,14 @@ bool DiskFiles::Replace(const std::string& from, const std::string& to) {
 }
 
 bool DiskFiles::Rename(const std::string& from, const std::string& to, bool writeThrough) {
+    FileHandle file = TakeSettled(from);
+    if (file.valid() && !writeThrough && RenameOpenFile(file.get(), to, false)) return true;
+    file.reset();
     return RenamePath(from, to, writeThrough ? MOVEFILE_WRITE_THROUGH : 0) || Failed();
 }
 
 bool DiskFiles::Erase(const std::string& path) {
+    TakeSettled(path);
     if (DeletePath(path)) return true;
     Failed();
     // A package file may carry the read-only attribute its source had.

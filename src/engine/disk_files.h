@@ -6,6 +6,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "base/files.h"
 #include "base/handles.h"
 #include "engine/install_files.h"
 #include "engine/flush_pool.h"
@@ -53,11 +54,16 @@ private:
     std::string RunRecordPath(const std::string& target);
 
     std::function<bool()> keepGoing_;
-    // The sizes the existence test found, until a copy takes them: the copy
-    // that follows the test need not ask again.
-    std::unordered_map<std::string, long long> presentSizes_;
+    // What the existence test found of a package file, until its copy takes
+    // it: the copy that follows the test need not ask again.
+    std::unordered_map<std::string, FileFacts> presentFacts_;
     // Flushes the package copies' files while the next ones are copied.
     FlushPool flushes_;
+    // Copies flushed and still open, by path: put in place through their own
+    // handles. Any other step on such a path closes it first.
+    std::unordered_map<std::string, FileHandle> settled_;
+    FileHandle TakeSettled(const std::string& path);
+    std::unordered_map<std::string, unsigned long> volumes_;  // by folder: the serial number of its volume
     FileHandle journal_;
     std::string journalPath_;
     unsigned long lastError_ = 0;

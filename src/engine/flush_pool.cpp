@@ -10,6 +10,8 @@ namespace {
 // few are enough, and each holds little.
 const int Threads = 4;
 const DWORD WaitPiece = 50;
+// Threads are woken for so many files at once: each wake is a call to the system.
+const size_t WakeFor = 8;
 
 }  // namespace
 
@@ -19,7 +21,7 @@ FlushPool::~FlushPool() {
     EnterCriticalSection(&lock_);
     stopping_ = true;
     LeaveCriticalSection(&lock_);
-    ReleaseSemaphore(work_.get(), static_cast<LONG>(threads_.size()), nullptr);
+    ReleaseSemaphore(work_.get(), static_cast<LONG>(threads_.size()), nullptr);  // more than are waiting: harmless
     for (auto& thread : threads_) WaitForSingleObject(thread.get(), INFINITE);
     DeleteCriticalSection(&lock_);
 }
@@ -42,25 +44,27 @@ bool FlushPool::Start() {
     return !threads_.empty();
 }
 
-void FlushPool::Finish(HANDLE file, Flushed& result) {
-    if (!FlushFileBuffers(file)) result.error = GetLastError();
-    if (!result.error) result.identity = HandleIdentity(file);
-    if (!CloseHandle(file) && !result.error) result.error = GetLastError();
+void FlushPool::Finish(Flushed& result) {
+    if (!FlushFileBuffers(result.file.get())) result.error = GetLastError();
+    if (!result.error) result.identity = HandleIdentityOffVolume(result.file.get());
 }
 
 void FlushPool::Add(FileHandle file, const std::string& path) {
     if (!Start()) {
-        results_.push_back({path, {}, 0});
-        Finish(file.release(), results_.back());
+        results_.push_back({path, std::move(file), {}, 0});
+        Finish(results_.back());
         return;
     }
+    // Each signal is a call to the system (under Wine, to its server): a
+    // thread that is at work takes the next file without one.
     EnterCriticalSection(&lock_);
-    results_.push_back({path, {}, 0});
+    results_.push_back({path, FileHandle(), {}, 0});
     queue_.push_back({file.release(), results_.size() - 1});
-    ++busy_;
-    ResetEvent(idle_.get());
+    if (busy_++ == 0) ResetEvent(idle_.get());
+    bool wake = waiting_ > 0 && queue_.size() >= WakeFor;
+    if (wake) --waiting_;
     LeaveCriticalSection(&lock_);
-    ReleaseSemaphore(work_.get(), 1, nullptr);
+    if (wake) ReleaseSemaphore(work_.get(), 1, nullptr);
 }
 
 unsigned __stdcall FlushPool::Thread(void* pool) {
@@ -69,30 +73,39 @@ unsigned __stdcall FlushPool::Thread(void* pool) {
 }
 
 void FlushPool::Take() {
+    EnterCriticalSection(&lock_);
     for (;;) {
-        WaitForSingleObject(work_.get(), INFINITE);
-        EnterCriticalSection(&lock_);
-        if (queue_.empty()) {  // woken to stop
-            bool stop = stopping_;
+        if (stopping_) break;
+        if (queue_.empty()) {
+            ++waiting_;
             LeaveCriticalSection(&lock_);
-            if (stop) return;
+            WaitForSingleObject(work_.get(), INFINITE);
+            EnterCriticalSection(&lock_);
             continue;
         }
         Work work = queue_.front();
         queue_.pop_front();
         LeaveCriticalSection(&lock_);
         Flushed result;
-        Finish(work.file, result);
+        result.file.reset(work.file);
+        Finish(result);
         EnterCriticalSection(&lock_);
+        results_[work.slot].file = std::move(result.file);
         results_[work.slot].identity = result.identity;
         results_[work.slot].error = result.error;
         if (--busy_ == 0) SetEvent(idle_.get());
-        LeaveCriticalSection(&lock_);
     }
+    LeaveCriticalSection(&lock_);
 }
 
 std::vector<FlushPool::Flushed> FlushPool::Settle(const std::function<void()>& waiting) {
     if (started_ && !threads_.empty()) {
+        // The files not yet worth a wake are taken now.
+        EnterCriticalSection(&lock_);
+        LONG wake = static_cast<LONG>(queue_.empty() ? 0 : waiting_);
+        waiting_ = 0;
+        LeaveCriticalSection(&lock_);
+        if (wake) ReleaseSemaphore(work_.get(), wake, nullptr);
         while (WaitForSingleObject(idle_.get(), WaitPiece) == WAIT_TIMEOUT) {
             if (waiting) waiting();
         }
