@@ -29,6 +29,7 @@ template <typename Data>
 static bool PresentEntry(const Data& data, long long* size, FileFacts* facts) {
     if (size) *size = (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     if (facts) {
+        facts->size = (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
         facts->attributes = data.dwFileAttributes;
         facts->written = (static_cast<unsigned long long>(data.ftLastWriteTime.dwHighDateTime) << 32) |
                          data.ftLastWriteTime.dwLowDateTime;

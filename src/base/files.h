@@ -13,6 +13,7 @@
 // `size`, when given, receives the file's size when it is present; `facts`
 // what a copy of it needs to know besides.
 struct FileFacts {
+    long long size = -1;
     unsigned long attributes = 0;
     unsigned long long written = 0;  // last-write time, as a FILETIME
 };

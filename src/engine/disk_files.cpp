@@ -39,6 +39,7 @@ bool DiskFiles::CopyPackageFile(const std::string& source, const std::string& de
     if (looked) {
         facts = known->second;
         presentFacts_.erase(known);
+        if (facts.size > 0) unsettledBytes_ += static_cast<unsigned long long>(facts.size);
     }
     FileHandle written;
     if (!CopyFileDurably(source, destination, keepGoing_, &written, looked ? &facts : nullptr)) return Failed();
@@ -48,6 +49,7 @@ bool DiskFiles::CopyPackageFile(const std::string& source, const std::string& de
 
 bool DiskFiles::SettleCopies(std::map<std::string, FileIdentity>& written, std::string& failed) {
     bool settled = true;
+    unsettledBytes_ = 0;
     for (auto& file : flushes_.Settle([&] {
              if (keepGoing_) keepGoing_();
          })) {
@@ -64,14 +66,14 @@ bool DiskFiles::SettleCopies(std::map<std::string, FileIdentity>& written, std::
             file.identity.volume = volume->second;
         }
         written[file.path] = file.identity;
-        settled_[file.path] = std::move(file.file);
+        settled_[FoldCase(file.path)] = std::move(file.file);
     }
     return settled;
 }
 
 FileHandle DiskFiles::TakeSettled(const std::string& path) {
     FileHandle file;
-    auto it = settled_.find(path);
+    auto it = settled_.find(FoldCase(path));
     if (it == settled_.end()) return file;
     file = std::move(it->second);
     settled_.erase(it);
@@ -142,7 +144,9 @@ bool DiskFiles::Rename(const std::string& from, const std::string& to, bool writ
 }
 
 bool DiskFiles::Erase(const std::string& path) {
-    TakeSettled(path);
+    // An erase comes once the copies are in place, or in an undo, where none
+    // is put in place any more: every copy still open is closed.
+    settled_.clear();
     if (DeletePath(path)) return true;
     Failed();
     // A package file may carry the read-only attribute its source had.

@@ -29,6 +29,7 @@ public:
     Entry EntryAt(const std::string& path) override;
     FileIdentity Identify(const std::string& path) override;
     bool SettleCopies(std::map<std::string, FileIdentity>& written, std::string& failed) override;
+    unsigned long long UnsettledBytes() override { return unsettledBytes_; }
     bool Link(const std::string& existing, const std::string& link) override;
     bool Replace(const std::string& from, const std::string& to) override;
     bool Rename(const std::string& from, const std::string& to, bool writeThrough) override;
@@ -59,8 +60,9 @@ private:
     std::unordered_map<std::string, FileFacts> presentFacts_;
     // Flushes the package copies' files while the next ones are copied.
     FlushPool flushes_;
-    // Copies flushed and still open, by path: put in place through their own
-    // handles. Any other step on such a path closes it first.
+    unsigned long long unsettledBytes_ = 0;
+    // Copies flushed and still open, by folded path: put in place through
+    // their own handles. Any other step on such a path closes it first.
     std::unordered_map<std::string, FileHandle> settled_;
     FileHandle TakeSettled(const std::string& path);
     std::unordered_map<std::string, unsigned long> volumes_;  // by folder: the serial number of its volume

@@ -21,6 +21,9 @@ const char AlreadyExists[] = "Cannot create a file when that file already exists
 // flushed to the journal together and they are put in place: one journal
 // flush for so many files, and their own flushes taken by the disk together.
 const size_t CopiesAtOnce = 128;
+// ... or once they hold so many bytes: a long copy does not keep the ones
+// before it waiting.
+const unsigned long long BytesAtOnce = 8ull << 20;
 
 std::string Hex(unsigned long long value, int digits) {
     char text[17];
@@ -687,7 +690,7 @@ bool InstallTransaction::CopyPackageFile(const std::string& source, const std::s
     if (!files_.CopyPackageFile(source, temporary)) throw FileError(destination, "The file could not be copied.");
     copies_.push_back({destination, temporary});
     copiedPaths_.insert(Key(destination));
-    if (copies_.size() >= CopiesAtOnce) PutCopiesInPlace();
+    if (copies_.size() >= CopiesAtOnce || disk_.UnsettledBytes() >= BytesAtOnce) PutCopiesInPlace();
     return true;
 }
 

@@ -37,6 +37,8 @@ public:
     // saw once flushed: no second open of the file. False when one could not
     // be flushed: `failed` names it, LastError() says why.
     virtual bool SettleCopies(std::map<std::string, FileIdentity>& written, std::string& failed) = 0;
+    // The bytes the package copies not yet settled wrote, as far as known.
+    virtual unsigned long long UnsettledBytes() = 0;
     // A second name for an existing file (a hard link); false where the volume has none.
     virtual bool Link(const std::string& existing, const std::string& link) = 0;
     // Puts `from` at `to` in one step, replacing any file there, on the disk on return.

@@ -80,6 +80,12 @@ bool MemoryFiles::CopyPackageFile(const std::string& source, const std::string& 
     return true;
 }
 
+unsigned long long MemoryFiles::UnsettledBytes() {
+    unsigned long long bytes = 0;
+    for (const auto& path : copied_) bytes += Bytes(path).size();
+    return bytes;
+}
+
 bool MemoryFiles::SettleCopies(std::map<std::string, FileIdentity>& written, std::string&) {
     for (const auto& path : copied_) {
         if (copiesFlushed) unflushed.erase(Normal(path));

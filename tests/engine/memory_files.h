@@ -52,6 +52,7 @@ public:
     void CopyWholeFile(const std::string& source, const std::string& destination) override;
     bool CopyPackageFile(const std::string& source, const std::string& destination) override;
     bool SettleCopies(std::map<std::string, FileIdentity>& written, std::string& failed) override;
+    unsigned long long UnsettledBytes() override;
     void RemoveFile(const std::string& path) override;
     void CreateFolderTree(const std::string& folder) override;
 
