@@ -703,6 +703,10 @@ void InstallTransaction::PutCopiesInPlace() {
     std::string failed;
     if (!disk_.SettleCopies(written, failed)) {
         unsigned long error = disk_.LastError();
+        // Told by the name the user knows.
+        for (const auto& copy : copies) {
+            if (copy.temporary == failed) failed = copy.destination;
+        }
         throw FileError(failed, "The file could not be written to the disk (error " + std::to_string(error) + ").", error);
     }
     for (const auto& copy : copies) {
