@@ -2,9 +2,13 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "base/ascii.h"
 #include "base/handles.h"
 #include "base/paths.h"
+#include "base/system_library.h"
 
 // Pattern characters, the DOS ones included, that make a path a search pattern.
 static bool IsPattern(const std::string& path) { return path.find_first_of("*?<>\"") != std::string::npos; }
@@ -22,21 +26,27 @@ static bool AttributesOf(const std::string& path, WIN32_FILE_ATTRIBUTE_DATA& dat
 }
 
 template <typename Data>
-static bool PresentEntry(const Data& data, long long* size) {
+static bool PresentEntry(const Data& data, long long* size, FileFacts* facts) {
     if (size) *size = (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    if (facts) {
+        facts->size = (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        facts->attributes = data.dwFileAttributes;
+        facts->written = (static_cast<unsigned long long>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                         data.ftLastWriteTime.dwLowDateTime;
+    }
     return !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && HasDosTime(data.ftLastWriteTime);
 }
 
-bool FileIsPresent(const std::string& path, long long* size) {
+bool FileIsPresent(const std::string& path, long long* size, FileFacts* facts) {
     // A plain path names one entry: its attributes say as much as a search,
     // and under Wine a search costs some fifteen times more.
     if (!IsPattern(path)) {
         WIN32_FILE_ATTRIBUTE_DATA data;
-        return AttributesOf(path, data) && PresentEntry(data, size);
+        return AttributesOf(path, data) && PresentEntry(data, size, facts);
     }
     WIN32_FIND_DATAA data;
     FindHandle find(FindFirstFileA(path.c_str(), &data));
-    return find.valid() && PresentEntry(data, size);
+    return find.valid() && PresentEntry(data, size, facts);
 }
 
 bool FileExists(const std::string& path) {
@@ -61,6 +71,38 @@ bool LinkPath(const std::string& existing, const std::string& link) {
     if (!NeedsExtendedLength(existing) && !NeedsExtendedLength(link))
         return CreateHardLinkA(link.c_str(), existing.c_str(), nullptr) != 0;
     return CreateHardLinkW(Wide(link).c_str(), Wide(existing).c_str(), nullptr) != 0;
+}
+
+bool RenameOpenFile(void* file, const std::string& to, bool replace) {
+    // FILE_RENAME_INFO, spelled out: the headers declare it for Vista and later only.
+    struct RenameInfo {
+        union {
+            BOOLEAN ReplaceIfExists;
+            DWORD Flags;
+        };
+        HANDLE RootDirectory;
+        DWORD FileNameLength;
+        WCHAR FileName[1];
+    };
+    using SetInfoFn = BOOL(WINAPI*)(HANDLE, int, LPVOID, DWORD);
+    static const auto setInfo = KernelFunctionAs<SetInfoFn>("SetFileInformationByHandle");
+    const int FileRenameInfoClass = 3;
+    // The system's own path form: "\??\" before the full path.
+    std::wstring name = ExtendedLengthPath(to);
+    if (!setInfo || name.size() < 4) {
+        SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+        return false;
+    }
+    name[1] = L'?';
+    size_t bytes = name.size() * sizeof(WCHAR);
+    std::vector<char> buffer(sizeof(RenameInfo) + bytes);
+    auto* info = reinterpret_cast<RenameInfo*>(buffer.data());
+    info->Flags = 0;
+    info->ReplaceIfExists = replace ? TRUE : FALSE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>(bytes);
+    std::copy(name.begin(), name.end(), info->FileName);
+    return setInfo(file, FileRenameInfoClass, info, static_cast<DWORD>(buffer.size())) != 0;
 }
 
 long long PathSize(const std::string& path) {

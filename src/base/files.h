@@ -10,8 +10,14 @@
 // True when the path names an entry that is not a folder and whose last-write
 // time converts to an MS-DOS date (so files stamped before 1980 count as
 // absent). A path with pattern characters is taken as a search pattern.
-// `size`, when given, receives the file's size when it is present.
-bool FileIsPresent(const std::string& path, long long* size = nullptr);
+// `size`, when given, receives the file's size when it is present; `facts`
+// what a copy of it needs to know besides.
+struct FileFacts {
+    long long size = -1;
+    unsigned long attributes = 0;
+    unsigned long long written = 0;  // last-write time, as a FILETIME
+};
+bool FileIsPresent(const std::string& path, long long* size = nullptr, FileFacts* facts = nullptr);
 bool FolderExists(const std::string& folder);
 // An entry that is not a folder, whatever its time stamp: the test for files
 // the program edits, where an old date must not read as "absent".
@@ -44,6 +50,9 @@ bool RenamePath(const std::string& from, const std::string& to, unsigned long mo
 bool DeletePath(const std::string& path);
 // A second name for an existing file (a hard link); false where the volume has none.
 bool LinkPath(const std::string& existing, const std::string& link);
+// Renames a file through a handle opened with DELETE access: no second open of
+// it. False when the system refuses, or has no such call (before Vista).
+bool RenameOpenFile(void* file, const std::string& to, bool replace);
 bool MakeFolder(const std::string& folder);
 bool RemoveEmptyFolder(const std::string& folder);
 // CreateFile, A or W by the path's length; INVALID_HANDLE_VALUE when refused.

@@ -14,9 +14,9 @@
 #include "engine/file_ops.h"
 
 bool DiskFiles::FileIsPresent(const std::string& path) {
-    long long size = -1;
-    bool present = ::FileIsPresent(path, &size);
-    if (present) presentSizes_[path] = size;
+    FileFacts facts;
+    bool present = ::FileIsPresent(path, nullptr, &facts);
+    if (present) presentFacts_[path] = facts;
     return present;
 }
 
@@ -33,8 +33,51 @@ void DiskFiles::CopyWholeFile(const std::string& source, const std::string& dest
 }
 
 bool DiskFiles::CopyPackageFile(const std::string& source, const std::string& destination) {
-    presentSizes_.erase(source);
-    return CopyFileDurably(source, destination, keepGoing_) || Failed();
+    auto known = presentFacts_.find(source);
+    FileFacts facts;
+    bool looked = known != presentFacts_.end();
+    if (looked) {
+        facts = known->second;
+        presentFacts_.erase(known);
+        if (facts.size > 0) unsettledBytes_ += static_cast<unsigned long long>(facts.size);
+    }
+    FileHandle written;
+    if (!CopyFileDurably(source, destination, keepGoing_, &written, looked ? &facts : nullptr)) return Failed();
+    flushes_.Add(std::move(written), destination);
+    return true;
+}
+
+bool DiskFiles::SettleCopies(std::map<std::string, FileIdentity>& written, std::string& failed) {
+    bool settled = true;
+    unsettledBytes_ = 0;
+    for (auto& file : flushes_.Settle([&] {
+             if (keepGoing_) keepGoing_();
+         })) {
+        if (file.error && settled) {
+            settled = false;
+            failed = file.path;
+            lastError_ = file.error;
+        }
+        // One look at the volume for each folder: its files share it.
+        if (!file.error) {
+            auto volume = volumes_.find(FolderOf(file.path));
+            if (volume == volumes_.end())
+                volume = volumes_.emplace(FolderOf(file.path), HandleIdentity(file.file.get()).volume).first;
+            file.identity.volume = volume->second;
+        }
+        written[file.path] = file.identity;
+        settled_[FoldCase(file.path)] = std::move(file.file);
+    }
+    return settled;
+}
+
+FileHandle DiskFiles::TakeSettled(const std::string& path) {
+    FileHandle file;
+    auto it = settled_.find(FoldCase(path));
+    if (it == settled_.end()) return file;
+    file = std::move(it->second);
+    settled_.erase(it);
+    return file;
 }
 
 void DiskFiles::RemoveFile(const std::string& path) { DeletePath(path); }
@@ -58,17 +101,7 @@ FileIdentity DiskFiles::Identify(const std::string& path) {
     // The file itself, never what a link leads to: no sharing asked of it, no data read.
     FileHandle file(OpenFilePath(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
                                  FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT));
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!file.valid() || !GetFileInformationByHandle(file.get(), &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        return identity;
-    identity.size = static_cast<long long>((static_cast<unsigned long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
-    identity.written = (static_cast<unsigned long long>(info.ftLastWriteTime.dwHighDateTime) << 32) |
-                       info.ftLastWriteTime.dwLowDateTime;
-    identity.volume = info.dwVolumeSerialNumber;
-    identity.index = (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-    // FAT volumes make an index up from the folder entry; zero means none.
-    identity.hasIndex = identity.index != 0;
-    return identity;
+    return file.valid() ? HandleIdentity(file.get()) : identity;
 }
 
 bool DiskFiles::FolderLinkAt(const std::string& folder, FileIdentity& leadsTo) {
@@ -92,6 +125,7 @@ bool DiskFiles::FolderLinkAt(const std::string& folder, FileIdentity& leadsTo) {
 }
 
 bool DiskFiles::Link(const std::string& existing, const std::string& link) {
+    TakeSettled(existing);
     // A file held open without leave to delete it cannot be replaced either:
     // no second name for it, so nothing is left to undo.
     FileHandle probe(OpenFilePath(existing, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
@@ -102,20 +136,37 @@ bool DiskFiles::Link(const std::string& existing, const std::string& link) {
 }
 
 bool DiskFiles::Replace(const std::string& from, const std::string& to) {
-    // The system refuses to replace a read-only file; the run may have made one.
-    DWORD old = PathAttributes(to);
-    if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_READONLY)) SetPathAttributes(to, old & ~FILE_ATTRIBUTE_READONLY);
-    if (RenamePath(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    FileHandle file = TakeSettled(from);
+    if (file.valid() && RenameOpenFile(file.get(), to, true)) return true;
+    file.reset();
+    const DWORD flags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+    // Most replacements go through at once: the attributes are looked at only
+    // when the system refuses, as it does for a read-only file.
+    if (RenamePath(from, to, flags)) return true;
     Failed();
-    if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_READONLY)) SetPathAttributes(to, old);
+    DWORD old = PathAttributes(to);
+    if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_READONLY)) {
+        SetPathAttributes(to, old & ~FILE_ATTRIBUTE_READONLY);
+        if (RenamePath(from, to, flags)) return true;
+        Failed();
+        SetPathAttributes(to, old);
+    }
+    // The refusal's own reason, not the look's: the retry reads it.
+    SetLastError(lastError_);
     return false;
 }
 
 bool DiskFiles::Rename(const std::string& from, const std::string& to, bool writeThrough) {
+    FileHandle file = TakeSettled(from);
+    if (file.valid() && !writeThrough && RenameOpenFile(file.get(), to, false)) return true;
+    file.reset();
     return RenamePath(from, to, writeThrough ? MOVEFILE_WRITE_THROUGH : 0) || Failed();
 }
 
 bool DiskFiles::Erase(const std::string& path) {
+    // An erase comes once the copies are in place, or in an undo, where none
+    // is put in place any more: every copy still open is closed.
+    settled_.clear();
     if (DeletePath(path)) return true;
     Failed();
     // A package file may carry the read-only attribute its source had.

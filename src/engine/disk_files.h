@@ -6,8 +6,10 @@
 #include <string>
 #include <unordered_map>
 
+#include "base/files.h"
 #include "base/handles.h"
 #include "engine/install_files.h"
+#include "engine/flush_pool.h"
 #include "engine/install_journal.h"
 
 class DiskFiles : public InstallFiles, public JournalDisk {
@@ -17,7 +19,8 @@ public:
     TextBuffer ReadText(const std::string& path) override;
     void WriteLineStream(const std::string& path, const std::function<void(const LineSink&)>& produce) override;
     void CopyWholeFile(const std::string& source, const std::string& destination) override;
-    // A durable copy (CopyFileDurably), into a folder that is there.
+    // A durable copy (CopyFileDurably), into a folder that is there; its last
+    // flush may still be under way on return (SettleCopies waits for it).
     bool CopyPackageFile(const std::string& source, const std::string& destination) override;
     void WatchCopies(std::function<bool()> keepGoing) override { keepGoing_ = std::move(keepGoing); }
     void RemoveFile(const std::string& path) override;
@@ -25,6 +28,8 @@ public:
 
     Entry EntryAt(const std::string& path) override;
     FileIdentity Identify(const std::string& path) override;
+    bool SettleCopies(std::map<std::string, FileIdentity>& written, std::string& failed) override;
+    unsigned long long UnsettledBytes() override { return unsettledBytes_; }
     bool Link(const std::string& existing, const std::string& link) override;
     bool Replace(const std::string& from, const std::string& to) override;
     bool Rename(const std::string& from, const std::string& to, bool writeThrough) override;
@@ -51,9 +56,17 @@ private:
     std::string RunRecordPath(const std::string& target);
 
     std::function<bool()> keepGoing_;
-    // The sizes the existence test found, until a copy takes them: the copy
-    // that follows the test need not ask again.
-    std::unordered_map<std::string, long long> presentSizes_;
+    // What the existence test found of a package file, until its copy takes
+    // it: the copy that follows the test need not ask again.
+    std::unordered_map<std::string, FileFacts> presentFacts_;
+    // Flushes the package copies' files while the next ones are copied.
+    FlushPool flushes_;
+    unsigned long long unsettledBytes_ = 0;
+    // Copies flushed and still open, by folded path: put in place through
+    // their own handles. Any other step on such a path closes it first.
+    std::unordered_map<std::string, FileHandle> settled_;
+    FileHandle TakeSettled(const std::string& path);
+    std::unordered_map<std::string, unsigned long> volumes_;  // by folder: the serial number of its volume
     FileHandle journal_;
     std::string journalPath_;
     unsigned long lastError_ = 0;

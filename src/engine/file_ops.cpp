@@ -3,11 +3,13 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <memory>
 #include <vector>
 
 #include "base/files.h"
 #include "base/handles.h"
 #include "base/paths.h"
+#include "base/system_library.h"
 
 namespace {
 
@@ -38,16 +40,84 @@ bool CopyOnce(const std::string& source, const std::string& destination, const s
 const DWORD DurablePiece = 256 << 10;
 const unsigned long long FlushEvery = 8ull << 20;
 
+// The attributes and times by name, long paths through the wide-character call.
+bool SourceData(const std::string& source, WIN32_FILE_ATTRIBUTE_DATA& data) {
+    if (!NeedsExtendedLength(source)) return GetFileAttributesExA(source.c_str(), GetFileExInfoStandard, &data) != 0;
+    std::wstring wide = ExtendedLengthPath(source);
+    return !wide.empty() && GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data) != 0;
+}
+
 }  // namespace
 
-bool CopyFileDurably(const std::string& source, const std::string& destination, const std::function<bool()>& keepGoing) {
-    FileHandle from(OpenFilePath(source, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN));
+FileIdentity HandleIdentity(void* file) {
+    FileIdentity identity;
     BY_HANDLE_FILE_INFORMATION info;
-    if (!from.valid() || !GetFileInformationByHandle(from.get(), &info)) return false;
+    if (!GetFileInformationByHandle(file, &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return identity;
+    identity.size = static_cast<long long>((static_cast<unsigned long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
+    identity.written = (static_cast<unsigned long long>(info.ftLastWriteTime.dwHighDateTime) << 32) |
+                       info.ftLastWriteTime.dwLowDateTime;
+    identity.volume = info.dwVolumeSerialNumber;
+    identity.index = (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    // FAT volumes make an index up from the folder entry; zero means none.
+    identity.hasIndex = identity.index != 0;
+    return identity;
+}
+
+FileIdentity HandleIdentityOffVolume(void* file) {
+    // NtQueryInformationFile's classes for the times, the size and the index:
+    // what GetFileInformationByHandle tells, less the look at the volume.
+    using QueryFn = LONG(WINAPI*)(HANDLE, void* status, void* data, ULONG length, int type);
+    static const auto query =
+        FunctionAs<QueryFn>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationFile"));
+    const int BasicClass = 4, StandardClass = 5, InternalClass = 6;
+    struct Basic {
+        LARGE_INTEGER created, accessed, written, changed;
+        ULONG attributes;
+    } basic{};
+    struct Standard {
+        LARGE_INTEGER allocated, size;
+        ULONG links;
+        BOOLEAN deletePending, folder;
+    } standard{};
+    LARGE_INTEGER index{};
+    void* status[2] = {};  // IO_STATUS_BLOCK
+    FileIdentity identity;
+    if (!query || query(file, status, &basic, sizeof basic, BasicClass) < 0 ||
+        query(file, status, &standard, sizeof standard, StandardClass) < 0 ||
+        query(file, status, &index, sizeof index, InternalClass) < 0) {
+        identity = HandleIdentity(file);
+        identity.volume = 0;
+        return identity;
+    }
+    if (standard.folder) return identity;
+    identity.size = standard.size.QuadPart;
+    identity.written = static_cast<unsigned long long>(basic.written.QuadPart);
+    identity.index = static_cast<unsigned long long>(index.QuadPart);
+    identity.hasIndex = identity.index != 0;
+    return identity;
+}
+
+bool CopyFileDurably(const std::string& source, const std::string& destination, const std::function<bool()>& keepGoing,
+                     FileHandle* open, const FileFacts* known) {
+    // The source's time and attributes by name: under Wine the information by
+    // handle costs a look at the volume too, a small copy's dearest step.
+    FileHandle from(OpenFilePath(source, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN));
+    WIN32_FILE_ATTRIBUTE_DATA info;
+    if (!from.valid()) return false;
+    if (known) {
+        info.dwFileAttributes = known->attributes;
+        info.ftLastWriteTime.dwLowDateTime = static_cast<DWORD>(known->written);
+        info.ftLastWriteTime.dwHighDateTime = static_cast<DWORD>(known->written >> 32);
+    } else if (!SourceData(source, info)) {
+        return false;
+    }
     DWORD attributes = info.dwFileAttributes & ~(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY);
-    FileHandle to(OpenFilePath(destination, GENERIC_WRITE, 0, CREATE_ALWAYS, attributes ? attributes : FILE_ATTRIBUTE_NORMAL));
+    // A file handed back open may be renamed through its handle.
+    FileHandle to(OpenFilePath(destination, GENERIC_WRITE | (open ? DELETE : 0), 0, CREATE_ALWAYS,
+                               attributes ? attributes : FILE_ATTRIBUTE_NORMAL));
     if (!to.valid()) return false;
-    std::vector<char> piece(DurablePiece);
+    // Not cleared first: a small file's copy would pay for the whole piece.
+    std::unique_ptr<char[]> piece(new char[DurablePiece]);
     unsigned long long unflushed = 0;
     bool copied = true;
     for (;;) {
@@ -57,12 +127,12 @@ bool CopyFileDurably(const std::string& source, const std::string& destination, 
             copied = false;
             break;
         }
-        if (!ReadFile(from.get(), piece.data(), DurablePiece, &got, nullptr)) {
+        if (!ReadFile(from.get(), piece.get(), DurablePiece, &got, nullptr)) {
             copied = false;
             break;
         }
         if (got == 0) break;
-        if (!WriteFile(to.get(), piece.data(), got, &wrote, nullptr) || wrote != got) {
+        if (!WriteFile(to.get(), piece.get(), got, &wrote, nullptr) || wrote != got) {
             if (wrote != got) SetLastError(ERROR_DISK_FULL);
             copied = false;
             break;
@@ -76,8 +146,13 @@ bool CopyFileDurably(const std::string& source, const std::string& destination, 
             }
         }
     }
-    copied = copied && SetFileTime(to.get(), nullptr, nullptr, &info.ftLastWriteTime) && FlushFileBuffers(to.get());
+    copied = copied && SetFileTime(to.get(), nullptr, nullptr, &info.ftLastWriteTime) &&
+             (open || FlushFileBuffers(to.get()));
     DWORD error = GetLastError();
+    if (copied && open) {
+        *open = std::move(to);
+        return true;
+    }
     copied = to.reset() && copied;
     if (!copied) {
         DeletePath(destination);

@@ -34,6 +34,10 @@ public:
 
     Entry EntryAt(const std::string& path) override { return disk_.EntryAt(path); }
     FileIdentity Identify(const std::string& path) override { return disk_.Identify(path); }
+    bool SettleCopies(std::map<std::string, FileIdentity>& written, std::string& failed) override {
+        return disk_.SettleCopies(written, failed);
+    }
+    unsigned long long UnsettledBytes() override { return disk_.UnsettledBytes(); }
     bool Link(const std::string& existing, const std::string& link) override;
     bool Replace(const std::string& from, const std::string& to) override;
     bool Rename(const std::string& from, const std::string& to, bool writeThrough) override;

@@ -17,6 +17,14 @@ const unsigned long AccessDeniedCode = 5;  // the system's, so the user is told 
 const char Magic[] = "SetupJournal";
 const char Version[] = "1";
 const unsigned long ErrorAlreadyExists = 183;
+const char AlreadyExists[] = "Cannot create a file when that file already exists.";
+// Package copies written beside their paths before their identities are
+// flushed to the journal together and they are put in place: one journal
+// flush for so many files, and their own flushes taken by the disk together.
+const size_t CopiesAtOnce = 128;
+// ... or once they hold so many bytes: a long copy does not keep the ones
+// before it waiting.
+const unsigned long long BytesAtOnce = 8ull << 20;
 
 std::string Hex(unsigned long long value, int digits) {
     char text[17];
@@ -186,6 +194,12 @@ void Stuck(RecoveryReport& report, const std::string& file, unsigned long error)
 
 bool SameFile(const FileIdentity& a, const FileIdentity& b) { return a.size >= 0 && a.hasIndex && a == b; }
 
+// A name only the run's own temporary files carry: scripts can name none.
+bool IsTemporaryName(const std::string& path) {
+    const std::string suffix = ReplacementSuffix;
+    return path.size() > suffix.size() && path.compare(path.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
 // Each step is taken only where its change is found, so a step whose change
 // never happened, or was undone already, does nothing: the undo can run again
 // after a kill. A file whose identity differs from the one the run left there
@@ -199,7 +213,10 @@ RecoveryReport UndoEntries(JournalDisk& disk, const std::string& target, const s
     }
     auto changedSince = [&](const JournalEntry& e, const std::string& path) {
         auto it = left.find(disk.FoldCase(e.path));
-        if (it == left.end() || disk.Identify(path) == it->second) return false;
+        if (it == left.end()) return false;
+        FileIdentity now = disk.Identify(path);
+        // Nothing there: nothing of anyone's to keep.
+        if (now.size < 0 || now == it->second) return false;
         report.leftAlone.push_back(path);
         left.erase(it);  // told once
         return true;
@@ -211,21 +228,26 @@ RecoveryReport UndoEntries(JournalDisk& disk, const std::string& target, const s
             case JournalEntry::Kind::New: {
                 JournalDisk::Entry now = disk.EntryAt(path);
                 if (now == JournalDisk::Entry::None || now == JournalDisk::Entry::Folder) break;
-                if (changedSince(e, path)) break;
+                // A new file reaches its path only after its identity is on
+                // the disk: with none, what is there came from another hand.
+                // Only the run's own temporaries go without one.
+                if (!IsTemporaryName(e.path) && (!left.count(disk.FoldCase(e.path)) || changedSince(e, path))) break;
                 if (!disk.Erase(path)) Stuck(report, path, disk.LastError());
                 break;
             }
             case JournalEntry::Kind::Aside: {
                 std::string aside = Absolute(target, e.aside);
                 if (disk.EntryAt(aside) == JournalDisk::Entry::None) break;
+                if (SameFile(disk.Identify(path), disk.Identify(aside))) {
+                    // Kept under its second name, never replaced: the second name goes.
+                    if (!disk.Erase(aside)) Stuck(report, aside, disk.LastError());
+                    break;
+                }
                 if (std::find(report.leftAlone.begin(), report.leftAlone.end(), path) != report.leftAlone.end() ||
                     changedSince(e, path))
                     break;  // the old file stays aside, beside the user's
                 if (disk.EntryAt(path) == JournalDisk::Entry::Folder) {
                     Stuck(report, path, ErrorAlreadyExists);
-                } else if (SameFile(disk.Identify(path), disk.Identify(aside))) {
-                    // Kept under its second name, never replaced: the second name goes.
-                    if (!disk.Erase(aside)) Stuck(report, aside, disk.LastError());
                 } else if (!disk.Replace(aside, path)) {
                     Stuck(report, path, disk.LastError());
                 }
@@ -557,6 +579,7 @@ void InstallTransaction::AnnounceFolders(const std::string& folder) {
     for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
         Log({JournalEntry::Kind::Folder, Relative(*it), "", {}});
         folders_.insert(Key(*it));
+        fresh_.insert(Key(*it));
     }
 }
 
@@ -564,7 +587,12 @@ void InstallTransaction::MakeFolders(const std::string& folder) {
     // Most copies go to folders met before: they cost no look at the disk.
     std::string key = Key(folder);
     if (present_.count(key)) return;
-    if (disk_.EntryAt(folder) != JournalDisk::Entry::Folder) {
+    if (fresh_.count(key)) {
+        // Its files were taken to be none when it was announced: one that
+        // another hand made meanwhile may hold files of the user's.
+        MakeFolders(FolderOf(folder));
+        if (!disk_.MakeFolder(folder)) throw FileError(folder, AccessDenied, AccessDeniedCode);
+    } else if (disk_.EntryAt(folder) != JournalDisk::Entry::Folder) {
         if (key != Key(target_)) MakeFolders(FolderOf(folder));
         if (!disk_.MakeFolder(folder) && disk_.EntryAt(folder) != JournalDisk::Entry::Folder)
             throw FileError(folder, AccessDenied, AccessDeniedCode);
@@ -594,7 +622,8 @@ void InstallTransaction::AnnounceFile(const std::string& path, bool withFolders)
     if (planned_.count(key)) return;
     std::string relative = Relative(path);
     CrossLinks(FolderOf(path));
-    switch (disk_.EntryAt(path)) {
+    // In a folder the run is to make, nothing is there yet: no look at the disk.
+    switch (fresh_.count(Key(FolderOf(path))) ? JournalDisk::Entry::None : disk_.EntryAt(path)) {
         case JournalDisk::Entry::Folder:
         case JournalDisk::Entry::ReadOnlyFile: throw FileError(path, AccessDenied, AccessDeniedCode);
         case JournalDisk::Entry::File: {
@@ -620,6 +649,8 @@ void InstallTransaction::AnnounceText(const std::string& givenPath) {
     const std::string path = Inside(givenPath);
     AnnounceFile(path, false);
     AnnounceFile(ReplacementPath(path), false);  // where the disk writes first; gone again when it succeeds
+    // A new one is written under the temporary name, which the disk writes beside in turn.
+    if (planned_[Key(path)].aside.empty()) AnnounceFile(ReplacementPath(ReplacementPath(path)), false);
 }
 
 void InstallTransaction::AnnounceRemoval(const std::string& givenPath) {
@@ -652,44 +683,99 @@ void InstallTransaction::AfterWrite(const std::string& path, bool movedAside) {
     Log({JournalEntry::Kind::Done, Relative(path), "", disk_.Identify(path)});
 }
 
+void InstallTransaction::MoveLeftOverAside(const std::string& temporary) {
+    Planned& leftOver = planned_[Key(temporary)];
+    if (!leftOver.asidePending) return;
+    leftOver.asidePending = false;
+    if (!disk_.Rename(temporary, leftOver.aside, true)) throw FileError(temporary, AccessDenied, AccessDeniedCode);
+}
+
+void InstallTransaction::WriteText(const std::string& path, const std::function<void(const std::string&)>& write) {
+    AnnounceText(path);
+    PutCopiesInPlace();
+    if (!planned_[Key(path)].aside.empty()) {
+        bool moved = BeforeWrite(path, false);
+        write(path);
+        AfterWrite(path, moved);
+        return;
+    }
+    std::string temporary = ReplacementPath(path);
+    Durable();
+    MoveLeftOverAside(temporary);
+    write(temporary);
+    ++flushes_;
+    Log({JournalEntry::Kind::Done, Relative(path), "", disk_.Identify(temporary)});
+    announced_ = true;
+    Durable();
+    if (!disk_.Rename(temporary, path, false)) throw FileError(path, AlreadyExists, ErrorAlreadyExists);
+}
+
 void InstallTransaction::WriteLineStream(const std::string& givenPath,
                                          const std::function<void(const LineSink&)>& produce) {
-    const std::string path = Inside(givenPath);
-    AnnounceText(path);
-    bool moved = BeforeWrite(path, false);
-    files_.WriteLineStream(path, produce);
-    AfterWrite(path, moved);
+    WriteText(Inside(givenPath), [&](const std::string& path) { files_.WriteLineStream(path, produce); });
 }
 
 void InstallTransaction::CopyWholeFile(const std::string& source, const std::string& givenDestination) {
-    const std::string destination = Inside(givenDestination);
-    AnnounceText(destination);
-    bool moved = BeforeWrite(destination, false);
-    files_.CopyWholeFile(source, destination);
-    AfterWrite(destination, moved);
+    WriteText(Inside(givenDestination), [&](const std::string& path) { files_.CopyWholeFile(source, path); });
 }
 
 bool InstallTransaction::CopyPackageFile(const std::string& source, const std::string& givenDestination) {
     const std::string destination = Inside(givenDestination);
     std::string temporary = ReplacementPath(destination);
+    // A second copy to one path waits for the first to be in place.
+    if (copiedPaths_.count(Key(destination))) PutCopiesInPlace();
     Announce(destination);
     Durable();
     MakeFolders(FolderOf(destination));
-    // A file left under the temporary name by a killed run is moved aside whole, never written into.
-    Planned& leftOver = planned_[Key(temporary)];
-    if (leftOver.asidePending) {
-        leftOver.asidePending = false;
-        if (!disk_.Rename(temporary, leftOver.aside, true)) throw FileError(temporary, AccessDenied, AccessDeniedCode);
-    }
+    MoveLeftOverAside(temporary);
     // Judged by the copy's own result; a failed one ends the run.
     if (!files_.CopyPackageFile(source, temporary)) throw FileError(destination, "The file could not be copied.");
-    bool moved = BeforeWrite(destination, false);
-    if (!disk_.Replace(temporary, destination)) throw FileError(destination, "The file is in use or cannot be replaced.");
-    AfterWrite(destination, moved);
+    copies_.push_back({destination, temporary});
+    copiedPaths_.insert(Key(destination));
+    if (copies_.size() >= CopiesAtOnce || disk_.UnsettledBytes() >= BytesAtOnce) PutCopiesInPlace();
     return true;
 }
 
+void InstallTransaction::PutCopiesInPlace() {
+    if (copies_.empty()) return;
+    std::vector<Copy> copies;
+    copies.swap(copies_);
+    copiedPaths_.clear();
+    std::map<std::string, FileIdentity> written;
+    std::string failed;
+    if (!disk_.SettleCopies(written, failed)) {
+        unsigned long error = disk_.LastError();
+        // Told by the name the user knows.
+        for (const auto& copy : copies) {
+            if (copy.temporary == failed) failed = copy.destination;
+        }
+        throw FileError(failed, "The file could not be written to the disk (error " + std::to_string(error) + ").", error);
+    }
+    for (const auto& copy : copies) {
+        auto it = written.find(copy.temporary);
+        ++flushes_;  // each on its own handle
+        // The rename keeps the file's identity.
+        Log({JournalEntry::Kind::Done, Relative(copy.destination), "",
+             it != written.end() && it->second.size >= 0 ? it->second : disk_.Identify(copy.temporary)});
+    }
+    announced_ = true;
+    Durable();
+    for (const auto& copy : copies) {
+        bool moved = BeforeWrite(copy.destination, false);
+        if (planned_[Key(copy.destination)].aside.empty()) {
+            // Never over a file another hand made after the run looked: that one stays.
+            if (!disk_.Rename(copy.temporary, copy.destination, false))
+                throw FileError(copy.destination, AlreadyExists, ErrorAlreadyExists);
+        } else if (!disk_.Replace(copy.temporary, copy.destination)) {
+            throw FileError(copy.destination, "The file is in use or cannot be replaced.");
+        } else if (moved) {
+            disk_.KeepAttributes(planned_[Key(copy.destination)].aside, copy.destination);
+        }
+    }
+}
+
 void InstallTransaction::RemoveFile(const std::string& givenPath) {
+    PutCopiesInPlace();
     const std::string path = Inside(givenPath);
     JournalDisk::Entry entry = disk_.EntryAt(path);
     if (entry == JournalDisk::Entry::None || entry == JournalDisk::Entry::Folder) return;
@@ -721,7 +807,8 @@ void InstallTransaction::End() {
 }
 
 void InstallTransaction::Commit() {
-    // Every file the run wrote was flushed as it was written: the mark may go.
+    // Every file the run wrote is flushed and in place before the mark goes.
+    PutCopiesInPlace();
     Log({JournalEntry::Kind::Committed, "", "", {}});
     Durable();
     // A link swapped during the run: the old files stay, and the next run says why.
@@ -735,6 +822,15 @@ void InstallTransaction::Commit() {
 }
 
 RecoveryReport InstallTransaction::Undo() {
+    // The copies still being flushed are let finish; their files are the run's temporaries.
+    copies_.clear();
+    copiedPaths_.clear();
+    std::map<std::string, FileIdentity> written;
+    std::string failed;
+    try {
+        disk_.SettleCopies(written, failed);
+    } catch (...) {
+    }
     // Lines never flushed name changes never made.
     pending_.clear();
     announced_ = false;

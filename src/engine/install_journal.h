@@ -32,6 +32,13 @@ public:
     virtual Entry EntryAt(const std::string& path) = 0;
     // The file's identity; size -1 when there is no file.
     virtual FileIdentity Identify(const std::string& path) = 0;
+    // Waits until every package copy made since the last call is on the disk.
+    // `written` gets, by the path each copy wrote, the identity its own handle
+    // saw once flushed: no second open of the file. False when one could not
+    // be flushed: `failed` names it, LastError() says why.
+    virtual bool SettleCopies(std::map<std::string, FileIdentity>& written, std::string& failed) = 0;
+    // The bytes the package copies not yet settled wrote, as far as known.
+    virtual unsigned long long UnsettledBytes() = 0;
     // A second name for an existing file (a hard link); false where the volume has none.
     virtual bool Link(const std::string& existing, const std::string& link) = 0;
     // Puts `from` at `to` in one step, replacing any file there, on the disk on return.
@@ -207,6 +214,15 @@ private:
     // its folders made. True when the old file was moved away from `path`.
     bool BeforeWrite(const std::string& path, bool withFolders);
     void AfterWrite(const std::string& path, bool movedAside);
+    // A file left under a temporary name by a killed run is moved aside whole, never written into.
+    void MoveLeftOverAside(const std::string& temporary);
+    // The copies written beside their paths: flushed, their identities on the
+    // disk, then each put at its path. A new file gets there only by a rename
+    // that never replaces, after its identity: the undo deletes no file the
+    // run did not write.
+    void PutCopiesInPlace();
+    // The text files' write: a new one is written beside and put in place like a copy.
+    void WriteText(const std::string& path, const std::function<void(const std::string&)>& write);
     void End();
 
     InstallFiles& files_;
@@ -219,8 +235,14 @@ private:
     std::map<std::string, Planned> planned_;  // by folded path
     std::set<std::string> folders_;           // folded folders there or announced
     std::set<std::string> present_;           // folded folders known to be there
+    std::set<std::string> fresh_;             // folded folders announced as missing: all in them is the run's
     std::set<std::string> asides_;            // folded aside names taken
     std::set<std::string> linksSeen_;         // folded folders looked at for links
+    struct Copy {
+        std::string destination, temporary;
+    };
+    std::vector<Copy> copies_;            // written beside their paths, not yet put in place
+    std::set<std::string> copiedPaths_;   // their folded destinations
     bool announced_ = false;  // pending_ holds a line that must be flushed before its change
     int flushes_ = 0;
     bool open_ = false;

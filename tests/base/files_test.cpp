@@ -43,6 +43,26 @@ TEST(FileIsPresent, OnlyFilesWithAnMsDosTimeStampCount) {
     EXPECT_TRUE(FileIsPresent(dir / "file.txt"));
 }
 
+// A rename through the handle that wrote the file: never over another file
+// unless asked, and over one when asked; the file keeps its bytes and name.
+TEST(RenameOpenFile, RenamesThroughItsHandleAndReplacesOnlyWhenAsked) {
+    ScratchDir dir;
+    WriteBytes(dir / "taken.txt", "another's");
+    HANDLE file = CreateFileA((dir / "new.tmp").c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD wrote = 0;
+    WriteFile(file, "mine", 4, &wrote, nullptr);
+    EXPECT_FALSE(RenameOpenFile(file, dir / "taken.txt", false));
+    EXPECT_EQ(ReadBytes(dir / "taken.txt"), "another's");
+    ASSERT_TRUE(RenameOpenFile(file, dir / "placed.txt", false));
+    ASSERT_TRUE(RenameOpenFile(file, dir / "taken.txt", true));
+    CloseHandle(file);
+    EXPECT_EQ(ReadBytes(dir / "taken.txt"), "mine");
+    EXPECT_FALSE(PathExists(dir / "new.tmp"));
+    EXPECT_FALSE(PathExists(dir / "placed.txt"));
+}
+
 TEST(ReadTextLines, MissingFileThrowsNamingThePath) {
     ScratchDir dir;
     std::string path = dir / "none\\Pack.ini";

@@ -225,6 +225,68 @@ TEST(DiskSteps, LinkThenReplaceKeepsTheOldFileAsideAndTheIdentityFollows) {
     CloseHandle(held);
 }
 
+// What a copy's own handle saw is what recovery later finds at the file's
+// path: the replace keeps it, over a read-only file too, and the time is the
+// source's.
+TEST(DiskSteps, TheIdentityACopyTellsIsTheOneFoundAfterItsReplace) {
+    ScratchDir folder;
+    DiskFiles disk;
+    WriteBytes(folder / "source.bin", "package bytes");
+    WriteBytes(folder / "a.txt", "old");
+    SetFileAttributesA((folder / "a.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    ASSERT_TRUE(disk.CopyPackageFile(folder / "source.bin", folder / "a.txt.setup-tmp"));
+    std::map<std::string, FileIdentity> written;
+    std::string failed;
+    ASSERT_TRUE(disk.SettleCopies(written, failed));
+    ASSERT_EQ(written.size(), 1u);
+    FileIdentity copied = written[folder / "a.txt.setup-tmp"];
+    EXPECT_EQ(copied.size, 13);
+    EXPECT_EQ(copied.written, disk.Identify(folder / "source.bin").written);
+    EXPECT_EQ(copied, disk.Identify(folder / "a.txt.setup-tmp"));
+    ASSERT_TRUE(disk.Replace(folder / "a.txt.setup-tmp", folder / "a.txt")) << "a read-only file is replaced too";
+    EXPECT_EQ(disk.Identify(folder / "a.txt"), copied);
+    EXPECT_EQ(ReadBytes(folder / "a.txt"), "package bytes");
+    EXPECT_FALSE(disk.Replace(folder / "absent", folder / "a.txt"));
+    EXPECT_EQ(ReadBytes(folder / "a.txt"), "package bytes");
+}
+
+// Copies flushed together on other threads: each is told with the identity
+// found at its path once it is put there, and none is put over another's file.
+TEST(DiskSteps, CopiesSettledTogetherArePutInPlaceWhole) {
+    ScratchDir folder;
+    DiskFiles disk;
+    const int count = 40;
+    auto name = [&](char stem, int i, const char* end = "") {
+        std::string text(1, stem);
+        text += std::to_string(i);
+        text += end;
+        return folder / text;
+    };
+    for (int i = 0; i < count; ++i) WriteBytes(name('s', i), std::string(100 + i, 'a' + i % 26));
+    WriteBytes(folder / "d7", "another's");
+    for (int i = 0; i < count; ++i) {
+        std::string source = name('s', i);
+        ASSERT_TRUE(disk.FileIsPresent(source));
+        ASSERT_TRUE(disk.CopyPackageFile(source, name('d', i, ".setup-tmp")));
+    }
+    EXPECT_GE(disk.UnsettledBytes(), static_cast<unsigned long long>(100 * count));
+    std::map<std::string, FileIdentity> written;
+    std::string failed;
+    ASSERT_TRUE(disk.SettleCopies(written, failed));
+    EXPECT_EQ(disk.UnsettledBytes(), 0u);
+    ASSERT_EQ(written.size(), static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        std::string temporary = name('d', i, ".setup-tmp");
+        std::string path = name('d', i);
+        EXPECT_EQ(disk.Rename(temporary, path, false), i != 7) << path;
+        if (i == 7) continue;
+        EXPECT_EQ(disk.Identify(path), written[temporary]) << path;
+        EXPECT_EQ(ReadBytes(path), std::string(100 + i, 'a' + i % 26));
+    }
+    EXPECT_EQ(ReadBytes(folder / "d7"), "another's");
+    EXPECT_TRUE(disk.Erase(folder / "d7.setup-tmp")) << "a copy left open is closed for its erase";
+}
+
 TEST(DiskSteps, DurableCopyKeepsBytesAndTimeButNotReadOnly) {
     ScratchDir folder;
     std::string big(3u << 20, 'x');

@@ -86,9 +86,10 @@ TEST_F(DiskLinks, AFailedRunIsUndoneThroughItsLinkAndNotThroughASwappedOne) {
     EXPECT_EQ(ReadBytes(one + "\\a.txt"), "one's a.txt");
     EXPECT_EQ(FolderListing(one), std::vector<std::string>{"a.txt"});
 
-    // Swapped once a.txt is in place (the step after the copy line).
+    // Swapped once a.txt is written beside its old self (the step after the copy line).
     progress.swap = [&] {
-        return ReadBytes(one + "\\a.txt") == "the package's a.txt" && MakeFolderLink(target + "\\Data", two);
+        return GetFileAttributesA((one + "\\a.txt.setup-tmp").c_str()) != INVALID_FILE_ATTRIBUTES &&
+               MakeFolderLink(target + "\\Data", two);
     };
     EXPECT_EQ(RunTransactedInstall(setup.path, target, package, disk, disk, progress, &report), InstallOutcome::Failed);
     CloseHandle(held);

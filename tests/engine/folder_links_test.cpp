@@ -226,9 +226,13 @@ TEST_F(LinkedTarget, AFailedRunsUndoActsThroughNoLinkSwappedDuringIt) {
     disk.Put("F:\\Elsewhere\\Maps\\m.map", "someone else's map");
     disk.refusedCopies.insert(MemoryFiles::Normal(target + "\\Base\\Pack\\p.txt"));
     Steps steps;
-    // Once every change below Data is made, Data comes to lead elsewhere.
+    // Once every copy below Data is written, Data comes to lead elsewhere.
+    std::map<std::string, std::string> atSwap;
     steps.onStep = [&] {
-        if (disk.Has(moved + "\\New\\b.txt")) disk.folderLinks[target + "\\Data"] = "F:\\Elsewhere";
+        if (atSwap.empty() && disk.Has(moved + "\\New\\b.txt.setup-tmp")) {
+            atSwap = FilesBelow(disk, moved);
+            disk.folderLinks[target + "\\Data"] = "F:\\Elsewhere";
+        }
     };
     TransactedRun report;
     EXPECT_EQ(Run(steps, &report), InstallOutcome::Failed);
@@ -236,7 +240,8 @@ TEST_F(LinkedTarget, AFailedRunsUndoActsThroughNoLinkSwappedDuringIt) {
     EXPECT_EQ(report.undo.file, target + "\\Data");
     EXPECT_EQ(FilesBelow(disk, "F:\\Elsewhere"),
               (std::map<std::string, std::string>{{"a.txt", "someone else's a.txt"}, {"Maps\\m.map", "someone else's map"}}));
-    EXPECT_EQ(disk.Bytes(moved + "\\a.txt"), "a2") << "nothing put back through the link either";
+    ASSERT_FALSE(atSwap.empty());
+    EXPECT_EQ(FilesBelow(disk, moved), atSwap) << "nothing put back through the link either";
     EXPECT_EQ(InspectJournal(disk, target).state, JournalState::LinkMoved);
 
     disk.folderLinks[target + "\\Data"] = moved;

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/failure.h"
 #include "base/text_lines.h"
 #include "engine/install_run.h"
 #include "engine/memory_files.h"
@@ -337,6 +338,60 @@ TEST_F(Transaction, CyrillicNamesDifferingOnlyInCaseAreOneFileToTheRun) {
     EXPECT_EQ(disk.Bytes(target + "\\\xC4\xE0\xED\xED\xFB\xE5\\\xD4\xE0\xE9\xEB.txt"), "the user's");
 }
 
+TEST_F(Transaction, AFolderAnotherHandMakesAfterItWasAnnouncedMissingFailsTheRunAndItsFilesStay) {
+    // Nothing in a folder the run is to make is looked at: one that turns up
+    // meanwhile may hold the user's files, and the run writes nothing there.
+    InstallTransaction run(disk, disk, target, {"Pack", "1", "", setup});
+    run.Announce(target + "\\Fresh\\b.txt");
+    disk.Put(target + "\\Fresh\\b.txt", "the user's");
+    EXPECT_THROW(run.CopyPackageFile(setup + "\\Source\\PACK\\p.txt", target + "\\Fresh\\b.txt"), FileError);
+    EXPECT_EQ(disk.Bytes(target + "\\Fresh\\b.txt"), "the user's");
+    EXPECT_FALSE(disk.Has(target + "\\Fresh\\b.txt.setup-tmp"));
+}
+
+// A file another hand makes at a path the run announced as new, before the
+// run's copy gets there, is never replaced nor deleted: not by the run, not by
+// its undo, not by a recovery after a power cut at any change.
+TEST_F(Transaction, AFileAnotherHandMakesAtANewPathKeepsItsBytes) {
+    const std::string path = target + "\\Data\\c.txt";
+    Script("Script_ACopy.ini", {"Data\\a.txt", "Data\\c.txt", "New\\Deep\\b.txt"});
+    Pack("Data\\c.txt", "the package's");
+    // Makes the file as soon as the journal says the run will.
+    struct Hand : Steps {
+        MemoryFiles& disk;
+        std::string journal, path;
+        bool made = false;
+        Hand(MemoryFiles& d, std::string j, std::string p) : disk(d), journal(std::move(j)), path(std::move(p)) {}
+        void ShowProgressStep(int) override {
+            if (!made && disk.Bytes(journal).find("new\tData\\c.txt\t") != std::string::npos) {
+                disk.Put(path, "the user's");
+                made = true;
+            }
+        }
+    };
+    Tree before = TreeOf(disk);
+    for (int at = -1;; ++at) {
+        Restore(before);
+        Hand hand(disk, MemoryFiles::Normal(JournalPath(target)), path);
+        disk.changes = 0;
+        disk.killAt = at;
+        disk.killed = false;
+        InstallOutcome outcome = RunTransactedInstall(setup, target, package, disk, disk, hand);
+        disk.killAt = -1;
+        std::string where = at < 0 ? "the run" : "a cut after change " + std::to_string(at);
+        if (at < 0) {
+            EXPECT_EQ(outcome, InstallOutcome::Failed);
+        } else {
+            if (!disk.killed) break;
+            disk.PowerCut();
+            RecoverThroughCuts();
+        }
+        Tree expected = before;
+        if (hand.made) expected.files[MemoryFiles::Normal(path)] = "the user's";
+        EXPECT_EQ(TreeOf(disk), expected) << where << ":\n" << Describe(TreeOf(disk));
+    }
+}
+
 TEST_F(Transaction, ReservedNamesInTheScriptsFailTheRunBeforeAnyChange) {
     Script("Script_ACopy.ini", {"Data\\a.txt.setup-old", "Data\\a.txt"});
     Pack("Data\\a.txt.setup-old", "the package's");
@@ -423,9 +478,12 @@ TEST_F(Transaction, OneRunPerTarget) {
 // An undo that cannot put a file back keeps the journal and names the file;
 // the next run finishes it.
 TEST_F(Transaction, AnUndoThatCannotFinishSaysWhichFile) {
+    // The run fails at its end; the aside of a.txt is held open when the undo
+    // comes. Its second copy puts the first in place, aside made, before the
+    // steps that follow.
+    Script("Script_ACopy.ini", {"Data\\a.txt", "Data\\a.txt", "New\\Deep\\b.txt", "absent.txt"});
     Tree before = TreeOf(disk);
     FailAtTheEnd();
-    // The run fails at its end; the aside of a.txt is held open when the undo comes.
     struct Holding : Steps {
         MemoryFiles& disk;
         std::string aside;

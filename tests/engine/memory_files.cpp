@@ -105,7 +105,23 @@ bool MemoryFiles::CopyPackageFile(const std::string& source, const std::string& 
     std::string beside = to.size() > 10 && to.compare(to.size() - 10, 10, ".setup-tmp") == 0 ? to.substr(0, to.size() - 10) : to;
     if (refusedCopies.count(to) || refusedCopies.count(beside) || readOnly.count(to) || locked.count(to)) return Fail(5);
     Put(to, files.at(Reached(source)));
-    Written(to, copiesFlushed);
+    Written(to, false);
+    copied_.push_back(destination);
+    return true;
+}
+
+unsigned long long MemoryFiles::UnsettledBytes() {
+    unsigned long long bytes = 0;
+    for (const auto& path : copied_) bytes += Bytes(path).size();
+    return bytes;
+}
+
+bool MemoryFiles::SettleCopies(std::map<std::string, FileIdentity>& written, std::string&) {
+    for (const auto& path : copied_) {
+        if (copiesFlushed) unflushed.erase(Reached(path));
+        written[path] = Identify(path);
+    }
+    copied_.clear();
     return true;
 }
 

@@ -12,6 +12,7 @@
 #pragma once
 #include <map>
 #include <set>
+#include <vector>
 #include <string>
 
 #include "engine/install_files.h"
@@ -33,7 +34,7 @@ public:
     int killAt = -1;                      // the change that is never made (none when negative)
     bool killed = false;                  // killAt was reached
     std::set<std::string> unflushed;      // files whose bytes a power cut loses
-    bool copiesFlushed = true;            // package copies are flushed as they are written
+    bool copiesFlushed = true;            // package copies are flushed once settled (SettleCopies)
     bool linksWork = true;                // false: a volume with no hard links (FAT32)
     std::map<std::string, std::string> runRecords;  // the user's own store, by folded target
     std::string heldJournal;                        // the journal a run holds open, "" for none
@@ -54,6 +55,8 @@ public:
     void WriteLineStream(const std::string& path, const std::function<void(const LineSink&)>& produce) override;
     void CopyWholeFile(const std::string& source, const std::string& destination) override;
     bool CopyPackageFile(const std::string& source, const std::string& destination) override;
+    bool SettleCopies(std::map<std::string, FileIdentity>& written, std::string& failed) override;
+    unsigned long long UnsettledBytes() override;
     void RemoveFile(const std::string& path) override;
     void CreateFolderTree(const std::string& folder) override;
 
@@ -86,6 +89,7 @@ private:
     bool Fail(unsigned long error);
     std::map<std::string, unsigned long long> ids_;  // normal path -> file index
     std::map<std::string, unsigned long long> folderIds_;  // a folder's normal path -> its index
+    std::vector<std::string> copied_;                 // package copies not yet settled, as named
     unsigned long long nextId_ = 0;
     unsigned long long nonces_ = 0;
     unsigned long lastError_ = 0;
