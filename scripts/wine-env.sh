@@ -95,6 +95,9 @@ start_all() {
 stop_all() {
     load_display
     wineserver -k 2>/dev/null || true
+    # A start right after must not meet this server on its way out: the new
+    # one would refuse to run and its programs fail once the old one is gone.
+    timeout 30 wineserver -w 2>/dev/null || true
     rm -f "$STATE/server.pid"
     if xvfb_alive; then kill "$(cat "$STATE/xvfb.pid")" 2>/dev/null || true; fi
     rm -f "$STATE/xvfb.pid" "$STATE/display" "$STATE/display.fd"
