@@ -135,9 +135,15 @@ struct Program {
         std::string commandLine = "\"" + exe + "\"";
         STARTUPINFOA startup{};
         startup.cb = sizeof startup;
-        Require(CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                               &startup, &info) != 0,
-                "cannot start " + exe);
+        // As the shell starts a program the user double-clicks: with the
+        // limited token, so setup asks the launch question it would ask then.
+        HANDLE token = LimitedToken();
+        BOOL started = token ? CreateProcessAsUserA(token, exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                                                    nullptr, folder.c_str(), &startup, &info)
+                             : CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                              folder.c_str(), &startup, &info);
+        if (token) CloseHandle(token);
+        Require(started != 0, "cannot start " + exe);
         counters = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, info.dwProcessId);
     }
 

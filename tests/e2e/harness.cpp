@@ -29,9 +29,8 @@ void StartSetup(SetupProcess& process, const std::string& folder, const std::str
     StartSetupFrom(process, SETUP_EXE_PATH, folder, currentFolder);
 }
 
-namespace {
-// The limited half of this process's split token, as a primary token; 0 when
-// the token is not split (consent prompts off, XP, or already limited).
+// The limited half of this process's split token: not split with consent
+// prompts off, on XP, or when already limited.
 HANDLE LimitedToken() {
     HANDLE own = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &own)) return nullptr;
@@ -48,7 +47,6 @@ HANDLE LimitedToken() {
     CloseHandle(linked.LinkedToken);
     return primary;
 }
-}  // namespace
 
 void StartSetupFrom(SetupProcess& process, const std::string& builtExe, const std::string& folder,
                     const std::string& currentFolder, const std::string& arguments, SetupRights rights) {
