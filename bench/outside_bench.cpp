@@ -132,18 +132,9 @@ struct Program {
     DWORD pid() const { return info.dwProcessId; }
 
     void start(const std::string& exe, const std::string& folder) {
-        std::string commandLine = "\"" + exe + "\"";
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
         // As the shell starts a program the user double-clicks: with the
         // limited token, so setup asks the launch question it would ask then.
-        HANDLE token = LimitedToken();
-        BOOL started = token ? CreateProcessAsUserA(token, exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                                                    nullptr, folder.c_str(), &startup, &info)
-                             : CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                              folder.c_str(), &startup, &info);
-        if (token) CloseHandle(token);
-        Require(started != 0, "cannot start " + exe);
+        Require(StartProcessWith(SetupRights::Standard, exe, "\"" + exe + "\"", folder, info), "cannot start " + exe);
         counters = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, info.dwProcessId);
     }
 
