@@ -59,11 +59,7 @@ void RunUnix(const std::string& program, const std::string& arguments) {
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     if (CreateProcessA(windowsName.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                       &process) &&
-        process.dwProcessId != 0) {
-        // A Unix program has no Windows process behind it, and what Wine
-        // hands back for it is no handle of ours: closing it could close
-        // another (a test's handle to setup, say).
+                       &process)) {
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
     }
