@@ -132,9 +132,18 @@ struct Program {
     DWORD pid() const { return info.dwProcessId; }
 
     void start(const std::string& exe, const std::string& folder) {
+        std::string commandLine = "\"" + exe + "\"";
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
         // As the shell starts a program the user double-clicks: with the
         // limited token, so setup asks the launch question it would ask then.
-        Require(StartProcessWith(SetupRights::Standard, exe, "\"" + exe + "\"", folder, info), "cannot start " + exe);
+        HANDLE token = LimitedToken();
+        BOOL started = token ? CreateProcessAsUserA(token, exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                                                    nullptr, folder.c_str(), &startup, &info)
+                             : CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                              folder.c_str(), &startup, &info);
+        if (token) CloseHandle(token);
+        Require(started != 0, "cannot start " + exe);
         counters = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, info.dwProcessId);
     }
 

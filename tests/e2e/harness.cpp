@@ -29,9 +29,8 @@ void StartSetup(SetupProcess& process, const std::string& folder, const std::str
     StartSetupFrom(process, SETUP_EXE_PATH, folder, currentFolder);
 }
 
-namespace {
-// The limited half of this process's split token, as a primary token; 0 when
-// the token is not split (consent prompts off, XP, or already limited).
+// The limited half of this process's split token: not split with consent
+// prompts off, on XP, or when already limited.
 HANDLE LimitedToken() {
     HANDLE own = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &own)) return nullptr;
@@ -48,20 +47,6 @@ HANDLE LimitedToken() {
     CloseHandle(linked.LinkedToken);
     return primary;
 }
-}  // namespace
-
-bool StartProcessWith(SetupRights rights, const std::string& exe, std::string commandLine, const std::string& cwd,
-                      PROCESS_INFORMATION& info) {
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    HANDLE token = rights == SetupRights::Standard ? LimitedToken() : nullptr;
-    BOOL started = token ? CreateProcessAsUserA(token, exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                                                nullptr, cwd.c_str(), &startup, &info)
-                         : CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                          cwd.c_str(), &startup, &info);
-    if (token) CloseHandle(token);
-    return started != 0;
-}
 
 void StartSetupFrom(SetupProcess& process, const std::string& builtExe, const std::string& folder,
                     const std::string& currentFolder, const std::string& arguments, SetupRights rights) {
@@ -70,7 +55,15 @@ void StartSetupFrom(SetupProcess& process, const std::string& builtExe, const st
     std::string commandLine = "\"" + exe + "\"";
     if (!arguments.empty()) commandLine += " " + arguments;
     std::string cwd = currentFolder.empty() ? folder : currentFolder;
-    if (!StartProcessWith(rights, exe, commandLine, cwd, process.info)) throw std::runtime_error("cannot start " + exe);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    HANDLE token = rights == SetupRights::Standard ? LimitedToken() : nullptr;
+    BOOL started = token ? CreateProcessAsUserA(token, exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                                                nullptr, cwd.c_str(), &startup, &process.info)
+                         : CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                          cwd.c_str(), &startup, &process.info);
+    if (token) CloseHandle(token);
+    if (!started) throw std::runtime_error("cannot start " + exe);
 }
 
 bool ProcessTokenIsElevated(DWORD pid) {

@@ -21,9 +21,9 @@ struct SetupProcess {
 // system starts them with consent prompts on (the limited half of the split
 // token, where the system has one). Elevated: this process's own.
 enum class SetupRights { Standard, Elevated };
-// Starts `exe` with `commandLine` in `cwd` with those rights; false when it cannot start.
-bool StartProcessWith(SetupRights rights, const std::string& exe, std::string commandLine, const std::string& cwd,
-                      PROCESS_INFORMATION& info);
+// The Standard token as a primary token to start a process with (the caller
+// closes it); null when this process's token is not split.
+HANDLE LimitedToken();
 
 // Copies the built setup.exe into `folder` and starts it there, with the
 // current folder set to `currentFolder` (the setup folder when empty).
