@@ -54,6 +54,9 @@ inline constexpr char PackagesName[] = "Packages.ini";
 inline constexpr char JournalName[] = "Setup.journal";
 inline constexpr char AsideSuffix[] = ".setup-old";
 inline constexpr char ReplacementSuffix[] = ".setup-tmp";
+// The folder at the target's top where package copies are written before they
+// are put in place; its name is reserved like the temporaries'.
+inline constexpr char StagingFolderName[] = "Setup";
 // Below the user's local application data: the records of this user's runs
 // not yet finished, which vouch for their journals.
 inline constexpr char RunRecordsFolder[] = "Quillsetter.TV\\Runs";

@@ -96,3 +96,8 @@ std::string PathCompareKey(const std::string& path) {
 }
 
 std::string ReplacementPath(const std::string& path) { return path + ReplacementSuffix; }
+
+bool IsReplacementPath(const std::string& path) {
+    const std::string suffix = ReplacementSuffix;
+    return path.size() > suffix.size() && path.compare(path.size() - suffix.size(), suffix.size(), suffix) == 0;
+}

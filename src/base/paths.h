@@ -36,3 +36,5 @@ std::string PackageFolderIn(const std::string& target, const std::string& baseFo
 // The temporary file a replacement of `path` writes first: "<path>.setup-tmp".
 // One left by a killed run is removed by the next replacement of `path`.
 std::string ReplacementPath(const std::string& path);
+// True for a temporary's name: one that ends like a ReplacementPath.
+bool IsReplacementPath(const std::string& path);

@@ -42,7 +42,11 @@ bool DiskFiles::CopyPackageFile(const std::string& source, const std::string& de
         if (facts.size > 0) unsettledBytes_ += static_cast<unsigned long long>(facts.size);
     }
     FileHandle written;
-    if (!CopyFileDurably(source, destination, keepGoing_, &written, looked ? &facts : nullptr)) return Failed();
+    // The run's temporaries are new files: one found at such a name was put
+    // there by another hand (a link to someone's file, say) and is never written through.
+    if (!CopyFileDurably(source, destination, keepGoing_, &written, looked ? &facts : nullptr,
+                         IsReplacementPath(destination)))
+        return Failed();
     flushes_.Add(std::move(written), destination);
     return true;
 }

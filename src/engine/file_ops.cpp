@@ -98,7 +98,7 @@ FileIdentity HandleIdentityOffVolume(void* file) {
 }
 
 bool CopyFileDurably(const std::string& source, const std::string& destination, const std::function<bool()>& keepGoing,
-                     FileHandle* open, const FileFacts* known) {
+                     FileHandle* open, const FileFacts* known, bool onlyNew) {
     // The source's time and attributes by name: under Wine the information by
     // handle costs a look at the volume too, a small copy's dearest step.
     FileHandle from(OpenFilePath(source, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN));
@@ -113,7 +113,7 @@ bool CopyFileDurably(const std::string& source, const std::string& destination, 
     }
     DWORD attributes = info.dwFileAttributes & ~(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY);
     // A file handed back open may be renamed through its handle.
-    FileHandle to(OpenFilePath(destination, GENERIC_WRITE | (open ? DELETE : 0), 0, CREATE_ALWAYS,
+    FileHandle to(OpenFilePath(destination, GENERIC_WRITE | (open ? DELETE : 0), 0, onlyNew ? CREATE_NEW : CREATE_ALWAYS,
                                attributes ? attributes : FILE_ATTRIBUTE_NORMAL));
     if (!to.valid()) return false;
     // Not cleared first: a small file's copy would pay for the whole piece.

@@ -26,9 +26,10 @@ bool CopyPackageFile(const std::string& source, const std::string& destination,
 // `open`, when given, receives the open file instead of its last flush:
 // the caller flushes and closes it (its bytes are written, its time set).
 // `source`'s attributes and time are looked up unless `known` tells them.
+// `onlyNew`: fails when the destination is there, never writing through it.
 bool CopyFileDurably(const std::string& source, const std::string& destination,
                      const std::function<bool()>& keepGoing = nullptr, FileHandle* open = nullptr,
-                     const FileFacts* known = nullptr);
+                     const FileFacts* known = nullptr, bool onlyNew = false);
 
 // The identity of an open file; size -1 for a folder or when the system cannot tell.
 FileIdentity HandleIdentity(void* file);

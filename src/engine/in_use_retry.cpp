@@ -2,13 +2,11 @@
 
 #include "base/failure.h"
 #include "base/package_layout.h"
+#include "base/paths.h"
 
 // The file the user knows: a replacement written beside a file is named by that file.
 static std::string KnownName(const std::string& path) {
-    const std::string suffix = ReplacementSuffix;
-    if (path.size() > suffix.size() && path.compare(path.size() - suffix.size(), suffix.size(), suffix) == 0)
-        return path.substr(0, path.size() - suffix.size());
-    return path;
+    return IsReplacementPath(path) ? path.substr(0, path.size() - std::string(ReplacementSuffix).size()) : path;
 }
 
 InUseRetry::InUseRetry(InstallFiles& files, JournalDisk& disk, std::function<unsigned long()> lastError,
@@ -58,8 +56,11 @@ void InUseRetry::CopyWholeFile(const std::string& source, const std::string& des
 }
 
 bool InUseRetry::CopyPackageFile(const std::string& source, const std::string& destination) {
-    // The copy cannot tell which end was refused; the destination is the file the user knows.
-    return Retried(KnownName(destination), [&] { return files_.CopyPackageFile(source, destination); });
+    // The copy cannot tell which end was refused; the destination is the file
+    // the user knows, unless it is new in the run's staging folder, where
+    // nobody else holds it: then the package file was refused.
+    bool staged = IsReplacementPath(FolderOf(destination));
+    return Retried(staged ? source : KnownName(destination), [&] { return files_.CopyPackageFile(source, destination); });
 }
 
 bool InUseRetry::Rename(const std::string& from, const std::string& to, bool writeThrough) {

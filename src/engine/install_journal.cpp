@@ -194,12 +194,6 @@ void Stuck(RecoveryReport& report, const std::string& file, unsigned long error)
 
 bool SameFile(const FileIdentity& a, const FileIdentity& b) { return a.size >= 0 && a.hasIndex && a == b; }
 
-// A name only the run's own temporary files carry: scripts can name none.
-bool IsTemporaryName(const std::string& path) {
-    const std::string suffix = ReplacementSuffix;
-    return path.size() > suffix.size() && path.compare(path.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
 // Each step is taken only where its change is found, so a step whose change
 // never happened, or was undone already, does nothing: the undo can run again
 // after a kill. A file whose identity differs from the one the run left there
@@ -231,7 +225,7 @@ RecoveryReport UndoEntries(JournalDisk& disk, const std::string& target, const s
                 // A new file reaches its path only after its identity is on
                 // the disk: with none, what is there came from another hand.
                 // Only the run's own temporaries go without one.
-                if (!IsTemporaryName(e.path) && (!left.count(disk.FoldCase(e.path)) || changedSince(e, path))) break;
+                if (!IsReplacementPath(e.path) && (!left.count(disk.FoldCase(e.path)) || changedSince(e, path))) break;
                 if (!disk.Erase(path)) Stuck(report, path, disk.LastError());
                 break;
             }
@@ -547,7 +541,10 @@ void InstallTransaction::Log(const JournalEntry& entry) {
 }
 
 void InstallTransaction::CrossLinks(const std::string& folder) {
-    for (const auto& link : LinksOnTheWay(disk_, target_, folder, linksSeen_)) Log(link);
+    for (const auto& link : LinksOnTheWay(disk_, target_, folder, linksSeen_)) {
+        links_.insert(Key(Absolute(target_, link.path)));
+        Log(link);
+    }
 }
 
 void InstallTransaction::Durable() {
@@ -614,7 +611,41 @@ std::string InstallTransaction::FreeAsideName(const std::string& path) {
 void InstallTransaction::Announce(const std::string& givenPath) {
     const std::string path = Inside(givenPath);
     AnnounceFile(path, true);
-    AnnounceFile(ReplacementPath(path), false);  // the copy is written there first
+    AnnounceFile(TemporaryFor(path), false);  // the copy is written there first
+}
+
+std::string InstallTransaction::TemporaryFor(const std::string& destination) {
+    auto known = temporaries_.find(Key(destination));
+    if (known != temporaries_.end()) return known->second;
+    // A rename cannot cross volumes, and a link below the target may lead to another.
+    std::string temporary = !BehindLink(FolderOf(destination)) && StagingReady()
+                                ? staging_ + "\\" + std::to_string(++staged_) + ReplacementSuffix
+                                : ReplacementPath(destination);
+    temporaries_[Key(destination)] = temporary;
+    return temporary;
+}
+
+bool InstallTransaction::StagingReady() {
+    if (stagingTried_) return !staging_.empty();
+    stagingTried_ = true;
+    // Only a folder this run makes: whatever is found under such a name stays as it is.
+    for (int n = 0; n < 10; ++n) {
+        std::string folder = target_ + "\\" + StagingFolderName + (n ? std::to_string(n) : "") + ReplacementSuffix;
+        if (folders_.count(Key(folder)) || planned_.count(Key(folder)) ||
+            disk_.EntryAt(folder) != JournalDisk::Entry::None)
+            continue;
+        AnnounceFolders(folder);
+        staging_ = folder;
+        return true;
+    }
+    return false;
+}
+
+bool InstallTransaction::BehindLink(const std::string& folder) const {
+    for (std::string level = folder; level.size() > target_.size(); level = FolderOf(level)) {
+        if (links_.count(Key(level))) return true;
+    }
+    return false;
 }
 
 void InstallTransaction::AnnounceFile(const std::string& path, bool withFolders) {
@@ -721,12 +752,13 @@ void InstallTransaction::CopyWholeFile(const std::string& source, const std::str
 
 bool InstallTransaction::CopyPackageFile(const std::string& source, const std::string& givenDestination) {
     const std::string destination = Inside(givenDestination);
-    std::string temporary = ReplacementPath(destination);
     // A second copy to one path waits for the first to be in place.
     if (copiedPaths_.count(Key(destination))) PutCopiesInPlace();
     Announce(destination);
+    std::string temporary = TemporaryFor(destination);
     Durable();
     MakeFolders(FolderOf(destination));
+    MakeFolders(FolderOf(temporary));
     MoveLeftOverAside(temporary);
     // Judged by the copy's own result; a failed one ends the run.
     if (!files_.CopyPackageFile(source, temporary)) throw FileError(destination, "The file could not be copied.");
@@ -809,6 +841,8 @@ void InstallTransaction::End() {
 void InstallTransaction::Commit() {
     // Every file the run wrote is flushed and in place before the mark goes.
     PutCopiesInPlace();
+    // Empty now; one that another hand put a file into stays, and so does its file.
+    if (!staging_.empty() && present_.count(Key(staging_))) disk_.RemoveFolder(staging_);
     Log({JournalEntry::Kind::Committed, "", "", {}});
     Durable();
     // A link swapped during the run: the old files stay, and the next run says why.

@@ -202,6 +202,12 @@ private:
     std::string Relative(const std::string& path) const;
     // A text file is written only into a folder that is there: its folder is never made.
     void AnnounceFile(const std::string& path, bool withFolders);
+    // Where the copy to `destination` is written first: in the run's staging
+    // folder, whose few names are looked up fast, or beside `destination`
+    // when a folder link on its way may lead to another volume.
+    std::string TemporaryFor(const std::string& destination);
+    bool StagingReady();
+    bool BehindLink(const std::string& folder) const;
     void Log(const JournalEntry& entry);
     // Logs the links on the way from the target to `folder` not logged before.
     void CrossLinks(const std::string& folder);
@@ -238,6 +244,11 @@ private:
     std::set<std::string> fresh_;             // folded folders announced as missing: all in them is the run's
     std::set<std::string> asides_;            // folded aside names taken
     std::set<std::string> linksSeen_;         // folded folders looked at for links
+    std::set<std::string> links_;             // folded folders that are links
+    std::map<std::string, std::string> temporaries_;  // by folded destination
+    std::string staging_;                     // the staging folder once announced
+    bool stagingTried_ = false;
+    int staged_ = 0;                          // temporaries named in it so far
     struct Copy {
         std::string destination, temporary;
     };

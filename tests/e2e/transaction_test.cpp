@@ -40,6 +40,21 @@ long long SizeOf(const std::string& path) {
     return static_cast<long long>((static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
 }
 
+// The size of the largest file in `folder`, -1 when it holds none.
+long long LargestFileIn(const std::string& folder) {
+    long long largest = -1;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return largest;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            largest = std::max(largest, static_cast<long long>((static_cast<unsigned long long>(found.nFileSizeHigh) << 32) |
+                                                               found.nFileSizeLow));
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return largest;
+}
+
 // Waits for the next message box, reads it, runs `whileShown` (the run
 // waits on the box meanwhile), then presses `buttonId`.
 BoxSeen AnswerBoxAfter(DWORD pid, int buttonId, const std::function<void(const BoxSeen&)>& whileShown) {
@@ -241,9 +256,9 @@ TEST_F(Transacted, ClosingTheWindowDuringTheCopiesAbandonsTheRun) {
     AddPackageFile(setup.path, "Data\\big.dat", 256u << 20);
     TreeBytes before = TreeOf(copy);
     BeginInstall(process, setup.path);
-    // The copy is written beside its destination until it is whole.
-    std::string partial = PackageFolder(copy) + "\\Data\\big.dat.setup-tmp";
-    ASSERT_TRUE(WaitClosely([&] { return PathExists(partial); }));
+    // The copy is written in the run's staging folder until it is whole.
+    std::string staging = copy + "\\Setup.setup-tmp";
+    ASSERT_TRUE(WaitClosely([&] { return LargestFileIn(staging) > (1 << 20); }));
     PostMessageA(main, WM_CLOSE, 0, 0);  // the close box
     BoxSeen confirmation = AnswerBox(process.pid(), IDYES);
     EXPECT_EQ(confirmation.text, "Действительно хотите закрыть программу?");
@@ -262,15 +277,10 @@ TEST_F(Transacted, TheWindowAnswersAllThroughALargeCopy) {
     AddPackageFile(setup.path, "Data\\large.dat", size);
     BeginInstall(process, setup.path);
     std::string destination = PackageFolder(copy) + "\\Data\\large.dat";
-    // The copy may be written beside its destination first: its first byte is
-    // the first trace of it in the folder.
-    std::string folder = PackageFolder(copy) + "\\Data";
-    auto started = [&] {
-        for (const auto& name : FolderListing(folder)) {
-            if (name.rfind("large.dat", 0) == 0) return true;
-        }
-        return false;
-    };
+    // The copies are written in the run's staging folder first: the first file
+    // there comes no later than the large one's first byte.
+    std::string staging = copy + "\\Setup.setup-tmp";
+    auto started = [&] { return LargestFileIn(staging) >= 0; };
     ASSERT_TRUE(WaitClosely(started));
     int answers = 0;
     double worst = 0;

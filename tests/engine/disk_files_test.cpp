@@ -285,6 +285,11 @@ TEST(DiskSteps, CopiesSettledTogetherArePutInPlaceWhole) {
     }
     EXPECT_EQ(ReadBytes(folder / "d7"), "another's");
     EXPECT_TRUE(disk.Erase(folder / "d7.setup-tmp")) << "a copy left open is closed for its erase";
+
+    // A temporary's name taken meanwhile by another hand: its file is never written through.
+    WriteBytes(folder / "d0.setup-tmp", "another's");
+    EXPECT_FALSE(disk.CopyPackageFile(name('s', 0), folder / "d0.setup-tmp"));
+    EXPECT_EQ(ReadBytes(folder / "d0.setup-tmp"), "another's");
 }
 
 TEST(DiskSteps, DurableCopyKeepsBytesAndTimeButNotReadOnly) {

@@ -224,7 +224,7 @@ TEST_F(LinkedTarget, NothingIsDoneThroughALinkThatMovedAppearedOrWent) {
 TEST_F(LinkedTarget, AFailedRunsUndoActsThroughNoLinkSwappedDuringIt) {
     disk.Put("F:\\Elsewhere\\a.txt", "someone else's a.txt");
     disk.Put("F:\\Elsewhere\\Maps\\m.map", "someone else's map");
-    disk.refusedCopies.insert(MemoryFiles::Normal(target + "\\Base\\Pack\\p.txt"));
+    disk.refusedCopies.insert(MemoryFiles::Normal(setup + "\\Source\\PACK\\p.txt"));
     Steps steps;
     // Once every copy below Data is written, Data comes to lead elsewhere.
     std::map<std::string, std::string> atSwap;

@@ -14,8 +14,11 @@
 namespace {
 
 struct Steps : InstallProgress {
+    std::function<void()> onStep;
     void SetProgressRange(int) override {}
-    void ShowProgressStep(int) override {}
+    void ShowProgressStep(int) override {
+        if (onStep) onStep();
+    }
 };
 
 // What a tree holds, for comparing it whole.
@@ -80,7 +83,7 @@ protected:
         return disk.killed;
     }
     // The run that makes the package fail at its very last copy.
-    void FailAtTheEnd() { disk.refusedCopies.insert(MemoryFiles::Normal(target + "\\Base\\Pack\\p.txt")); }
+    void FailAtTheEnd() { disk.refusedCopies.insert(MemoryFiles::Normal(setup + "\\Source\\PACK\\p.txt")); }
     void Restore(const Tree& tree) {
         disk.files = tree.files, disk.folders = tree.folders, disk.readOnly = tree.readOnly;
         disk.unflushed.clear();
@@ -159,7 +162,31 @@ TEST_F(Transaction, SuccessLeavesNoJournalAndNoOldFile) {
         EXPECT_EQ(path.find(".setup-"), std::string::npos) << path;
         EXPECT_EQ(path.find("Setup.journal"), std::string::npos) << path;
     }
+    for (const auto& folder : disk.folders) EXPECT_EQ(folder.find(".setup-"), std::string::npos) << folder;
     EXPECT_NE(TreeOf(disk), before);
+}
+
+// The copies are written in a staging folder the run makes itself: a folder
+// of that name found in the target is someone else's and stays as it was.
+TEST_F(Transaction, CopiesAreStagedInAFolderOfTheRunsOwn) {
+    disk.Put(target + "\\Setup.setup-tmp\\1.setup-tmp", "someone's");
+    std::set<std::string> staged;
+    Steps steps;
+    steps.onStep = [&] {
+        for (const auto& [path, bytes] : disk.files)
+            if (path.rfind(target + "\\Setup1.setup-tmp\\", 0) == 0) staged.insert(path);
+    };
+    ASSERT_EQ(RunTransactedInstall(setup, target, package, disk, disk, steps), InstallOutcome::Installed);
+    EXPECT_FALSE(staged.empty());
+    EXPECT_EQ(disk.Bytes(target + "\\Setup.setup-tmp\\1.setup-tmp"), "someone's");
+    EXPECT_FALSE(disk.folders.count(target + "\\Setup1.setup-tmp"));
+    EXPECT_EQ(disk.Bytes(target + "\\New\\Deep\\b.txt"), "b2");
+
+    // Failed, the run leaves no staging folder either.
+    Tree before = TreeOf(disk);
+    FailAtTheEnd();
+    EXPECT_EQ(Run(), InstallOutcome::Failed);
+    EXPECT_EQ(TreeOf(disk), before) << Describe(TreeOf(disk));
 }
 
 TEST_F(Transaction, AnyFailurePutsTheTargetBackWhole) {
@@ -332,7 +359,7 @@ TEST_F(Transaction, CyrillicNamesDifferingOnlyInCaseAreOneFileToTheRun) {
         int asides = 0;
         for (const auto& entry : journal.entries) asides += entry.kind == JournalEntry::Kind::Aside;
         EXPECT_EQ(asides, 1);
-        EXPECT_EQ(journal.entries.size(), 2u) << "the aside and the temporary copy";
+        EXPECT_EQ(journal.entries.size(), 3u) << "the staging folder, the aside and the temporary copy";
         run.Undo();
     }
     EXPECT_EQ(disk.Bytes(target + "\\\xC4\xE0\xED\xED\xFB\xE5\\\xD4\xE0\xE9\xEB.txt"), "the user's");
@@ -404,7 +431,7 @@ TEST_F(Transaction, ReservedNamesInTheScriptsFailTheRunBeforeAnyChange) {
 // A journal is acted on only when this user's record of the run vouches for
 // it, and only on files nobody changed since the run.
 TEST_F(Transaction, RecoveryActsOnNothingItCannotVouchFor) {
-    disk.killAt = 35;
+    disk.killAt = 36;
     Run();
     disk.killAt = -1;
     disk.PowerCut();

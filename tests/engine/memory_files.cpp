@@ -102,8 +102,10 @@ bool MemoryFiles::CopyPackageFile(const std::string& source, const std::string& 
     Change();
     std::string to = Reached(destination);
     // A copy to the temporary name beside a file is refused like one to the file.
-    std::string beside = to.size() > 10 && to.compare(to.size() - 10, 10, ".setup-tmp") == 0 ? to.substr(0, to.size() - 10) : to;
-    if (refusedCopies.count(to) || refusedCopies.count(beside) || readOnly.count(to) || locked.count(to)) return Fail(5);
+    std::string beside = IsReplacementPath(to) ? to.substr(0, to.size() - 10) : to;
+    if (refusedCopies.count(to) || refusedCopies.count(beside) || refusedCopies.count(Reached(source)) ||
+        readOnly.count(to) || locked.count(to))
+        return Fail(5);
     Put(to, files.at(Reached(source)));
     Written(to, false);
     copied_.push_back(destination);
@@ -188,6 +190,9 @@ bool MemoryFiles::Link(const std::string& existing, const std::string& link) {
 bool MemoryFiles::Replace(const std::string& from, const std::string& to) {
     Change();
     std::string a = Reached(from), b = Reached(to);
+    // A copy refused at its destination is refused too when it is put there
+    // from the run's staging folder, which names no destination.
+    if (IsReplacementPath(a) && refusedCopies.count(b)) return Fail(5);
     if (!files.count(a) || locked.count(a) || locked.count(b)) return Fail(32);
     if (folders.count(b) || !folders.count(FolderOf(b))) return Fail(5);
     Identify(a);
@@ -207,6 +212,7 @@ bool MemoryFiles::Replace(const std::string& from, const std::string& to) {
 bool MemoryFiles::Rename(const std::string& from, const std::string& to, bool) {
     Change();
     std::string a = Reached(from), b = Reached(to);
+    if (IsReplacementPath(a) && refusedCopies.count(b)) return Fail(5);
     if (!files.count(a) || locked.count(a) || EntryAt(b) != Entry::None || !folders.count(FolderOf(b))) return Fail(32);
     Identify(a);
     files[b] = files[a];

@@ -24,7 +24,7 @@ class MemoryFiles : public InstallFiles, public JournalDisk {
 public:
     std::map<std::string, std::string> files;  // normalised path -> bytes
     std::set<std::string> folders;
-    std::set<std::string> refusedCopies;  // destinations no copy can reach
+    std::set<std::string> refusedCopies;  // destinations no copy can reach, package files no copy can read
     std::set<std::string> refusedWrites;  // files that cannot be replaced
     std::set<std::string> readOnly;       // files with the read-only attribute
     std::set<std::string> locked;         // files held open: no rename, no delete
