@@ -100,10 +100,14 @@ void FlushPool::Take() {
 
 std::vector<FlushPool::Flushed> FlushPool::Settle(const std::function<void()>& waiting) {
     if (started_ && !threads_.empty()) {
-        // The files not yet worth a wake are taken now.
+        // The files not yet worth a wake are taken now. With none queued the
+        // waiting threads are left waiting, and counted: the next files wake them.
         EnterCriticalSection(&lock_);
-        LONG wake = static_cast<LONG>(queue_.empty() ? 0 : waiting_);
-        waiting_ = 0;
+        LONG wake = 0;
+        if (!queue_.empty()) {
+            wake = static_cast<LONG>(waiting_);
+            waiting_ = 0;
+        }
         LeaveCriticalSection(&lock_);
         if (wake) ReleaseSemaphore(work_.get(), wake, nullptr);
         while (WaitForSingleObject(idle_.get(), WaitPiece) == WAIT_TIMEOUT) {

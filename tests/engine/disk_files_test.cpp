@@ -292,6 +292,24 @@ TEST(DiskSteps, CopiesSettledTogetherArePutInPlaceWhole) {
     EXPECT_EQ(ReadBytes(folder / "d0.setup-tmp"), "another's");
 }
 
+// Settled with nothing queued, the pool still wakes its waiting threads for
+// the next files: a run settles once per group, and may find every flush done.
+TEST(DiskSteps, AFlushPoolSettledIdleTakesTheNextFiles) {
+    ScratchDir folder;
+    FlushPool pool;
+    for (int i = 0; i < 6; ++i) {
+        std::string path = folder / "f";
+        path += std::to_string(i);
+        FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(file.valid());
+        pool.Add(std::move(file), path);
+        std::vector<FlushPool::Flushed> settled = pool.Settle(nullptr);
+        ASSERT_EQ(settled.size(), 1u);
+        EXPECT_EQ(settled[0].error, 0u);
+        EXPECT_TRUE(pool.Settle(nullptr).empty());
+    }
+}
+
 TEST(DiskSteps, DurableCopyKeepsBytesAndTimeButNotReadOnly) {
     ScratchDir folder;
     std::string big(3u << 20, 'x');
