@@ -201,16 +201,17 @@ bool SameFile(const FileIdentity& a, const FileIdentity& b) { return a.size >= 0
 RecoveryReport UndoEntries(JournalDisk& disk, const std::string& target, const std::vector<JournalEntry>& entries) {
     RecoveryReport report;
     report.outcome = Recovery::UndoneRun;
-    std::map<std::string, FileIdentity> left;  // folded path -> what the run left there last
+    // A path written twice was left each copy in turn: a kill between them leaves either.
+    std::map<std::string, std::vector<FileIdentity>> left;  // folded path -> what the run left there
     for (const auto& e : entries) {
-        if (e.kind == JournalEntry::Kind::Done) left[disk.FoldCase(e.path)] = e.identity;
+        if (e.kind == JournalEntry::Kind::Done) left[disk.FoldCase(e.path)].push_back(e.identity);
     }
     auto changedSince = [&](const JournalEntry& e, const std::string& path) {
         auto it = left.find(disk.FoldCase(e.path));
         if (it == left.end()) return false;
         FileIdentity now = disk.Identify(path);
         // Nothing there: nothing of anyone's to keep.
-        if (now.size < 0 || now == it->second) return false;
+        if (now.size < 0 || std::find(it->second.begin(), it->second.end(), now) != it->second.end()) return false;
         report.leftAlone.push_back(path);
         left.erase(it);  // told once
         return true;
@@ -738,7 +739,19 @@ void InstallTransaction::WriteText(const std::string& path, const std::function<
     Log({JournalEntry::Kind::Done, Relative(path), "", disk_.Identify(temporary)});
     announced_ = true;
     Durable();
+    PutNewInPlace(temporary, path);
+}
+
+void InstallTransaction::PutNewInPlace(const std::string& temporary, const std::string& path) {
+    Planned& plan = planned_[Key(path)];
+    if (plan.written) {
+        // Written twice in one run: the second replaces the run's own first.
+        if (!disk_.Replace(temporary, path)) throw FileError(path, "The file is in use or cannot be replaced.");
+        return;
+    }
+    // Never over a file another hand made after the run looked: that one stays.
     if (!disk_.Rename(temporary, path, false)) throw FileError(path, AlreadyExists, ErrorAlreadyExists);
+    plan.written = true;
 }
 
 void InstallTransaction::WriteLineStream(const std::string& givenPath,
@@ -795,9 +808,7 @@ void InstallTransaction::PutCopiesInPlace() {
     for (const auto& copy : copies) {
         bool moved = BeforeWrite(copy.destination, false);
         if (planned_[Key(copy.destination)].aside.empty()) {
-            // Never over a file another hand made after the run looked: that one stays.
-            if (!disk_.Rename(copy.temporary, copy.destination, false))
-                throw FileError(copy.destination, AlreadyExists, ErrorAlreadyExists);
+            PutNewInPlace(copy.temporary, copy.destination);
         } else if (!disk_.Replace(copy.temporary, copy.destination)) {
             throw FileError(copy.destination, "The file is in use or cannot be replaced.");
         } else if (moved) {

@@ -252,6 +252,21 @@ TEST_F(Transaction, PowerCutAnywhereIsRecoveredToTheTreeBeforeOrTheWholeRun) {
     EXPECT_TRUE(faults.empty()) << faults.size() << " faults, the first:\n" << faults[0];
 }
 
+// Two copy lines naming one file, a new one and an old one: the second copy
+// replaces the run's own first, and a cut between the two is still the run's.
+TEST_F(Transaction, AFileCopiedTwiceIsInstalledAndRecoveredAtEveryCut) {
+    Script("Script_ACopy.ini", {"Data\\a.txt", "New\\Deep\\b.txt", "absent.txt", "New\\Deep\\b.txt", "Data\\a.txt"});
+    ASSERT_EQ(Run(), InstallOutcome::Installed);
+    EXPECT_EQ(disk.files.at(MemoryFiles::Normal(target + "\\New\\Deep\\b.txt")), "b2");
+    disk = MemoryFiles();
+    SetUp();
+    Script("Script_ACopy.ini", {"Data\\a.txt", "New\\Deep\\b.txt", "absent.txt", "New\\Deep\\b.txt", "Data\\a.txt"});
+    for (bool failing : {false, true}) {
+        std::vector<std::string> faults = CutEverywhere(failing);
+        EXPECT_TRUE(faults.empty()) << faults.size() << " faults, the first:\n" << faults[0];
+    }
+}
+
 // The model finds the fault it exists for: copies not flushed before the
 // commit mark leave files of zeros after a cut.
 TEST_F(Transaction, PowerCutModelCatchesCopiesNotFlushed) {
