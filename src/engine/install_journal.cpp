@@ -736,22 +736,26 @@ void InstallTransaction::WriteText(const std::string& path, const std::function<
     MoveLeftOverAside(temporary);
     write(temporary);
     ++flushes_;
-    Log({JournalEntry::Kind::Done, Relative(path), "", disk_.Identify(temporary)});
+    FileIdentity identity = disk_.Identify(temporary);
+    Log({JournalEntry::Kind::Done, Relative(path), "", identity});
     announced_ = true;
     Durable();
-    PutNewInPlace(temporary, path);
+    PutNewInPlace(temporary, path, identity);
 }
 
-void InstallTransaction::PutNewInPlace(const std::string& temporary, const std::string& path) {
+void InstallTransaction::PutNewInPlace(const std::string& temporary, const std::string& path,
+                                       const FileIdentity& identity) {
     Planned& plan = planned_[Key(path)];
     if (plan.written) {
-        // Written twice in one run: the second replaces the run's own first.
+        // Written twice in one run: the second replaces the run's own first, and only that.
+        if (!(disk_.Identify(path) == plan.left)) throw FileError(path, AlreadyExists, ErrorAlreadyExists);
         if (!disk_.Replace(temporary, path)) throw FileError(path, "The file is in use or cannot be replaced.");
-        return;
+    } else if (!disk_.Rename(temporary, path, false)) {
+        // Never over a file another hand made after the run looked: that one stays.
+        throw FileError(path, AlreadyExists, ErrorAlreadyExists);
     }
-    // Never over a file another hand made after the run looked: that one stays.
-    if (!disk_.Rename(temporary, path, false)) throw FileError(path, AlreadyExists, ErrorAlreadyExists);
     plan.written = true;
+    plan.left = identity;
 }
 
 void InstallTransaction::WriteLineStream(const std::string& givenPath,
@@ -796,19 +800,21 @@ void InstallTransaction::PutCopiesInPlace() {
         }
         throw FileError(failed, "The file could not be written to the disk (error " + std::to_string(error) + ").", error);
     }
+    std::vector<FileIdentity> identities;
     for (const auto& copy : copies) {
         auto it = written.find(copy.temporary);
         ++flushes_;  // each on its own handle
         // The rename keeps the file's identity.
-        Log({JournalEntry::Kind::Done, Relative(copy.destination), "",
-             it != written.end() && it->second.size >= 0 ? it->second : disk_.Identify(copy.temporary)});
+        identities.push_back(it != written.end() && it->second.size >= 0 ? it->second : disk_.Identify(copy.temporary));
+        Log({JournalEntry::Kind::Done, Relative(copy.destination), "", identities.back()});
     }
     announced_ = true;
     Durable();
-    for (const auto& copy : copies) {
+    for (size_t i = 0; i < copies.size(); ++i) {
+        const Copy& copy = copies[i];
         bool moved = BeforeWrite(copy.destination, false);
         if (planned_[Key(copy.destination)].aside.empty()) {
-            PutNewInPlace(copy.temporary, copy.destination);
+            PutNewInPlace(copy.temporary, copy.destination, identities[i]);
         } else if (!disk_.Replace(copy.temporary, copy.destination)) {
             throw FileError(copy.destination, "The file is in use or cannot be replaced.");
         } else if (moved) {

@@ -196,6 +196,7 @@ private:
         bool asidePending = false;  // the old file is still to be kept aside
         std::string aside;          // where the old file goes, "" for a new one
         bool written = false;       // a new file the run has put there already
+        FileIdentity left = {};     // and what it put there last
     };
     std::string Key(const std::string& path) const { return disk_.FoldCase(path); }
     // The path as the system names it, inside the target; throws FileError for one outside.
@@ -229,8 +230,8 @@ private:
     // run did not write.
     void PutCopiesInPlace();
     // A new file's first write gets to its path by that rename; a second
-    // write in the run replaces the first.
-    void PutNewInPlace(const std::string& temporary, const std::string& path);
+    // write in the run replaces the first, if that is still there.
+    void PutNewInPlace(const std::string& temporary, const std::string& path, const FileIdentity& identity);
     // The text files' write: a new one is written beside and put in place like a copy.
     void WriteText(const std::string& path, const std::function<void(const std::string&)>& write);
     void End();
