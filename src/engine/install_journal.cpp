@@ -748,7 +748,7 @@ void InstallTransaction::PutNewInPlace(const std::string& temporary, const std::
     Planned& plan = planned_[Key(path)];
     if (plan.written) {
         // Written twice in one run: the second replaces the run's own first, and only that.
-        if (!(disk_.Identify(path) == plan.left)) throw FileError(path, AlreadyExists, ErrorAlreadyExists);
+        if (disk_.Identify(path) != plan.left) throw FileError(path, AlreadyExists, ErrorAlreadyExists);
         if (!disk_.Replace(temporary, path)) throw FileError(path, "The file is in use or cannot be replaced.");
     } else if (!disk_.Rename(temporary, path, false)) {
         // Never over a file another hand made after the run looked: that one stays.
