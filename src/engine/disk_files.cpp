@@ -181,7 +181,26 @@ bool DiskFiles::Erase(const std::string& path) {
 
 bool DiskFiles::MakeFolder(const std::string& folder) { return ::MakeFolder(folder) || Failed(); }
 
-bool DiskFiles::RemoveFolder(const std::string& folder) { return RemoveEmptyFolder(folder) || Failed(); }
+bool DiskFiles::RemoveFolder(const std::string& folder) {
+    if (heldFolder_.valid() && FoldCase(folder) == heldFolderKey_) heldFolder_.reset();
+    return RemoveEmptyFolder(folder) || Failed();
+}
+
+bool DiskFiles::HoldFolder(const std::string& folder) {
+    // Sharing binds only a handle with some data access: listing is enough.
+    // The folder itself, never what a link there leads to.
+    FileHandle held(OpenFilePath(folder, FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING,
+                                 FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!held.valid() || !GetFileInformationByHandle(held.get(), &info)) return Failed();
+    if (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        lastError_ = ERROR_ACCESS_DENIED;
+        return false;
+    }
+    heldFolder_ = std::move(held);
+    heldFolderKey_ = FoldCase(folder);
+    return true;
+}
 
 void DiskFiles::KeepAttributes(const std::string& from, const std::string& to) {
     const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;

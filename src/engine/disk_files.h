@@ -36,6 +36,7 @@ public:
     bool Erase(const std::string& path) override;
     bool MakeFolder(const std::string& folder) override;
     bool RemoveFolder(const std::string& folder) override;
+    bool HoldFolder(const std::string& folder) override;
     void KeepAttributes(const std::string& from, const std::string& to) override;
     unsigned long LastError() override { return lastError_; }
     bool CreateJournal(const std::string& path) override;
@@ -61,6 +62,8 @@ private:
     std::unordered_map<std::string, FileFacts> presentFacts_;
     // Flushes the package copies' files while the next ones are copied.
     FlushPool flushes_;
+    FileHandle heldFolder_;  // open without leave to delete: it stays where it is
+    std::string heldFolderKey_;
     unsigned long long unsettledBytes_ = 0;
     // Copies flushed and still open, by folded path: put in place through
     // their own handles. Any other step on such a path closes it first.

@@ -44,6 +44,7 @@ public:
     bool Erase(const std::string& path) override;
     bool MakeFolder(const std::string& folder) override { return disk_.MakeFolder(folder); }
     bool RemoveFolder(const std::string& folder) override { return disk_.RemoveFolder(folder); }
+    bool HoldFolder(const std::string& folder) override { return disk_.HoldFolder(folder); }
     void KeepAttributes(const std::string& from, const std::string& to) override { disk_.KeepAttributes(from, to); }
     unsigned long LastError() override { return disk_.LastError(); }
     bool CreateJournal(const std::string& path) override { return disk_.CreateJournal(path); }

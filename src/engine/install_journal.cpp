@@ -595,6 +595,10 @@ void InstallTransaction::MakeFolders(const std::string& folder) {
         if (!disk_.MakeFolder(folder) && disk_.EntryAt(folder) != JournalDisk::Entry::Folder)
             throw FileError(folder, AccessDenied, AccessDeniedCode);
     }
+    // Every copy passes through the staging folder: nobody else's folder, nor
+    // a link to one, may take its place while the run writes there.
+    if (!staging_.empty() && key == Key(staging_) && !disk_.HoldFolder(folder))
+        throw FileError(folder, AccessDenied, AccessDeniedCode);
     present_.insert(key);
 }
 

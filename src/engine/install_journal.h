@@ -49,6 +49,10 @@ public:
     virtual bool Erase(const std::string& path) = 0;
     virtual bool MakeFolder(const std::string& folder) = 0;
     virtual bool RemoveFolder(const std::string& folder) = 0;  // only an empty one
+    // Keeps a folder the run made from being moved or deleted, and so from
+    // being swapped for a link, until RemoveFolder takes it or the run ends.
+    // False when what is there is not a plain folder.
+    virtual bool HoldFolder(const std::string& folder) = 0;
     // The hidden, system and archive attributes of `from` given to `to`.
     virtual void KeepAttributes(const std::string& from, const std::string& to) = 0;
     // The system's error code for the last step that failed.

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/package_layout.h"
 #include "base/paths.h"
 #include "base/text_file.h"
 #include "base/text_lines.h"
@@ -359,4 +360,30 @@ TEST_F(DiskRun, AJournalWithoutThisUsersRecordIsNotActedOn) {
     EXPECT_EQ(RecoverTarget(disk, target.path).outcome, Recovery::Refused);
     EXPECT_EQ(ReadBytes(target / "a.txt"), "the user's");
     EXPECT_TRUE(PathExists(JournalPath(target.path)));
+}
+
+// Every copy passes through the run's staging folder: no other program can
+// move it away (and put a link or a folder of its own there) while the run
+// writes in it, and the run still removes it at the end.
+TEST_F(DiskRun, TheStagingFolderStaysWhereItIsWhileTheRunLives) {
+    Script("Script_ACopy.ini", {"a.txt", "Data\\b.txt"});
+    PackFile("a.txt", "a");
+    PackFile("Data\\b.txt", "b");
+    struct MoveStaging : InstallProgress {
+        std::string staging;
+        bool tried = false, moved = false;
+        void SetProgressRange(int) override {}
+        void ShowProgressStep(int) override {
+            if (tried || !PathExists(staging)) return;
+            tried = true;
+            moved = MoveFileA(staging.c_str(), (staging + "-moved").c_str());
+        }
+    } progress;
+    progress.staging = target / (std::string(StagingFolderName) + ReplacementSuffix);
+    DiskFiles files;
+    EXPECT_EQ(RunTransactedInstall(setup.path, target.path, package, files, files, progress), InstallOutcome::Installed);
+    EXPECT_TRUE(progress.tried);
+    EXPECT_FALSE(progress.moved);
+    EXPECT_EQ(ReadBytes(target / "Data\\b.txt"), "b");
+    EXPECT_FALSE(PathExists(progress.staging));
 }

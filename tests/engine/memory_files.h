@@ -68,6 +68,8 @@ public:
     bool Erase(const std::string& path) override;
     bool MakeFolder(const std::string& folder) override;
     bool RemoveFolder(const std::string& folder) override;
+    // Nothing here moves a folder but the test: only a link in its place is refused.
+    bool HoldFolder(const std::string& folder) override { return !folderLinks.count(Normal(folder)) || Fail(5); }
     void KeepAttributes(const std::string&, const std::string&) override {}
     unsigned long LastError() override { return lastError_; }
     bool CreateJournal(const std::string& path) override;
